@@ -1,0 +1,56 @@
+# Compiler settings shared by every project target. Third-party code
+# (GoogleTest) does not get them.
+
+add_library(orvex_options INTERFACE)
+
+if(MSVC)
+  set(CMAKE_MSVC_RUNTIME_LIBRARY "MultiThreaded$<$<CONFIG:Debug>:Debug>")
+  target_compile_options(orvex_options INTERFACE /W4 /permissive- /utf-8)
+  if(ORVEX_WERROR)
+    target_compile_options(orvex_options INTERFACE /WX)
+  endif()
+else()
+  target_compile_options(orvex_options INTERFACE
+    -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+  if(ORVEX_WERROR)
+    target_compile_options(orvex_options INTERFACE -Werror)
+  endif()
+endif()
+
+if(WIN32)
+  # ANSI Win32 functions throughout; no min/max macros; Windows 7 API level.
+  target_compile_definitions(orvex_options INTERFACE
+    WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  if(MINGW)
+    # No DLLs beside the programs but the system's.
+    add_link_options(-static -static-libgcc -static-libstdc++)
+  endif()
+endif()
+
+# Native (Linux) builds of the pure logic run their tests under the sanitizers.
+if(NOT WIN32 AND ORVEX_SANITIZE AND NOT MSVC)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# orvex_test(NAME name SOURCES ... LIBS ... [LOCK]) adds a GoogleTest program
+# and runs it as one CTest test. LOCK serialises tests that need the one
+# FSUIPC window of the desktop.
+function(orvex_test)
+  cmake_parse_arguments(T "LOCK" "NAME;TIMEOUT" "SOURCES;LIBS;ARGS" ${ARGN})
+  if(NOT ORVEX_TESTS)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE orvex_options ${T_LIBS} GTest::gtest_main GTest::gmock)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no ${T_ARGS})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_LOCK)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK fsuipc_window)
+  endif()
+endfunction()

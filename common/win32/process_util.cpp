@@ -1,0 +1,34 @@
+#include "common/win32/process_util.h"
+
+#include <windows.h>
+
+namespace orvex::win32 {
+
+std::string ExecutableFolder() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ErrorText(unsigned long error) {
+    char* buffer = nullptr;
+    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                   FORMAT_MESSAGE_IGNORE_INSERTS,
+                               nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    std::string text = n ? std::string(buffer, n) : "error " + std::to_string(error);
+    if (buffer) ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+} // namespace orvex::win32
