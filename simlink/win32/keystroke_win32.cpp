@@ -1,1 +1,29 @@
-// (being written)
+#include "simlink/win32/keystroke_win32.h"
+
+#include "simlink/sim_commands.h"
+#include "simlink/win32/wait_win32.h"
+
+#include <windows.h>
+
+#include <array>
+
+namespace orvex::simlink {
+
+void SendKeystroke(uint8_t KeyCode, uint8_t Qualifiers) {
+    const KeySequence seq = BuildKeystroke(KeyCode, Qualifiers);
+    std::array<INPUT, std::tuple_size_v<decltype(seq.records)>> inputs{};
+    for (std::size_t i = 0; i < seq.count; ++i) {
+        INPUT& in = inputs[i];
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = seq.records[i].virtualKey;
+        in.ki.wScan = 0;
+        in.ki.dwFlags = seq.records[i].keyUp ? KEYEVENTF_KEYUP : 0;
+        in.ki.time = 0;
+        in.ki.dwExtraInfo = 0;
+    }
+    // The record size is the platform's own (40 bytes on 64-bit Windows).
+    ::SendInput(static_cast<UINT>(seq.count), inputs.data(), static_cast<int>(sizeof(INPUT)));
+    DoEvents();
+}
+
+} // namespace orvex::simlink

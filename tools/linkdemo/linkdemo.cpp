@@ -1,10 +1,13 @@
 // Connects to FSUIPC (or the stand-in) through Orvex's link, prints the
 // versions and the aircraft, tunes the COM1 standby frequency one 25 kHz
 // channel up and reads it back.
+#include "simlink/conversions.h"
+#include "simlink/offset.h"
 #include "simlink/win32/fsuipc_platform_win32.h"
 
 #include <windows.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -16,28 +19,6 @@ const char* SimulatorName(int32_t id) {
     static const char* const names[] = {"Any", "FS98", "FS2K", "CFS2", "CFS1", "FLY",
                                         "FS2002", "FS2004", "FSX", "ESP", "P3D"};
     return id >= 0 && id <= 10 ? names[id] : nullptr;
-}
-
-// Four BCD digits after the leading 1 of a radio frequency, in kHz.
-int BcdToKhz(uint16_t bcd) {
-    const int digits = ((bcd >> 12) & 15) * 1000 + ((bcd >> 8) & 15) * 100 + ((bcd >> 4) & 15) * 10 + (bcd & 15);
-    int khz = 100000 + digits * 10;
-    const int last = khz % 100;  // FSUIPC keeps two decimals: .x2 is .x25, .x7 is .x75
-    if (last == 20 || last == 70) khz += 5;
-    return khz;
-}
-
-uint16_t KhzToBcd(int khz) {
-    const int digits = (khz - 100000) / 10;
-    return static_cast<uint16_t>(((digits / 1000) << 12) | (((digits / 100) % 10) << 8) |
-                                 (((digits / 10) % 10) << 4) | (digits % 10));
-}
-
-bool Exchange(FsuipcLink& link, const char* what) {
-    int32_t result = 0;
-    if (link.LinkProcess(result)) return true;
-    std::printf("%s failed: %s (%d)\n", what, LinkResultName(result), result);
-    return false;
 }
 
 } // namespace
@@ -63,29 +44,40 @@ int main() {
     if (name) std::printf(", simulator %s\n", name);
     else std::printf(", simulator %d\n", link.SimulatorVersion());
 
-    char title[61] = {};
-    uint16_t standby = 0;
-    link.LinkRead(0x3D00, 60, title, result);
-    link.LinkRead(0x311A, 2, &standby, result);
-    if (!Exchange(link, "reading")) return 1;
-    std::printf("aircraft: %s\n", title);
-    const int before = BcdToKhz(standby);
-    std::printf("COM1 standby: %d.%03d MHz\n", before / 1000, before % 1000);
+    cOFFSET title(link);
+    title.Offset = 0x3D00;
+    title.SetDataType(9);
+    title.Lenght = 60;
+    title.DirectRead(true);
+    cOFFSET standby(link);  // COM1 standby: four BCD digits after the leading 1
+    standby.Offset = 0x311A;
+    standby.SetDataType(3);
+    standby.DirectRead(true);
+    if (title.dwResult != ResultOk || standby.dwResult != ResultOk) {
+        std::printf("reading failed: %s\n", LinkResultName(standby.dwResult));
+        return 1;
+    }
+    std::printf("aircraft: %s\n", title.Data().AsText().c_str());
+    const float before = ExpandComFrequency(standby.GetFreq());
+    std::printf("COM1 standby: %.3f MHz\n", before);
 
-    int after = before + 25;
-    if (after >= 137000) after = 118000;
-    const uint16_t bcd = KhzToBcd(after);
-    link.LinkWrite(0x311A, 2, &bcd, result);
-    if (!Exchange(link, "tuning")) return 1;
-    std::printf("tuned COM1 standby to %d.%03d MHz (BCD 0x%04X written to 0x311A)\n", after / 1000,
-                after % 1000, bcd);
+    // One 25 kHz channel up, wrapping within the COM band.
+    float after = SnapToChannel(before) + 0.025f;
+    if (after >= 137.0f) after = 118.0f;
+    const auto digits = static_cast<int32_t>(std::floor((after - 100.0f) * 100.0f + 0.001f));
+    standby.SetBcd(digits);
+    standby.DirectWrite(true);
+    if (standby.dwResult != ResultOk) {
+        std::printf("tuning failed: %s\n", LinkResultName(standby.dwResult));
+        return 1;
+    }
+    const int32_t written = standby.GetBCD();
+    std::printf("tuned COM1 standby to %.3f MHz (BCD %04X written to 0x311A)\n", after, written);
 
-    uint16_t check = 0;
-    link.LinkRead(0x311A, 2, &check, result);
-    if (!Exchange(link, "reading back")) return 1;
-    const int readBack = BcdToKhz(check);
-    std::printf("read back: %d.%03d MHz - %s\n", readBack / 1000, readBack % 1000,
-                check == bcd ? "matches" : "DIFFERS");
+    standby.SetBcd(0);
+    standby.DirectRead(true);
+    const bool same = standby.dwResult == ResultOk && standby.GetBCD() == written;
+    std::printf("read back: %.3f MHz - %s\n", ExpandComFrequency(standby.GetFreq()), same ? "matches" : "DIFFERS");
     link.LinkClose();
-    return check == bcd ? 0 : 1;
+    return same ? 0 : 1;
 }

@@ -1,0 +1,99 @@
+// The configuration model of the program: the general setup, the profile
+// list, the known aircraft and their profiles, the profile in use and its
+// special mode. One object, created at start with the program folder, lives
+// until exit; every file it touches is in that folder.
+#pragma once
+
+#include "config/ini_store.h"
+#include "config/number_text.h"
+#include "config/setup_holder.h"
+#include "config/text_util.h"
+#include "config/user_messages.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace orvex::config {
+
+inline constexpr const char* kDefaultProfile = "Default";
+inline constexpr const char* kProfilesSection = "Profiles";
+inline constexpr const char* kAircraftsSection = "Aircrafts";
+inline constexpr const char* kCommonSection = "Common";
+inline constexpr const char* kSpecialModeKey = "SpecialMode";
+
+enum class ConversionResult {
+    NotNeeded,  // no Orvex.ini, or not of the old layout
+    Converted,  // Orvex.ini is now Default.ini
+    Cancelled,  // the user declined: the program ends, no file was touched
+    Failed,     // a file could not be moved; the user has been told, nothing was lost
+};
+
+class cConfiguration {
+public:
+    // programFolder: the folder of the running executable (with or without a
+    // trailing backslash).
+    cConfiguration(IIniStore& store, std::string programFolder, IUserMessages& messages,
+                   IAutostart* autostart = nullptr, NumberLocale locale = {});
+    cConfiguration(const cConfiguration&) = delete;
+    cConfiguration& operator=(const cConfiguration&) = delete;
+
+    // Start-up, first half: LoadSetup and SpecialMode 0 (process priority and
+    // affinity are applied by the caller in between).
+    void BeginStartUp();
+    // Second half: ConvertOldConfiguration, the two lists, CurrentProfile
+    // "Default". False when the user cancelled the conversion: end the program.
+    bool FinishStartUp();
+
+    // Paths.
+    const std::string& ProgramFolder() const { return folder_; }
+    std::string IniPath() const;                                   // Orvex.ini
+    std::string ProfilePath(const std::string& profileName) const; // name + ".ini"
+
+    // The lists, kept in Orvex.ini.
+    void LoadProfilesList();
+    void LoadAircraftsList();
+    void SaveProfilesList();
+    void SaveAircraftsList();
+    std::int32_t ProfileIndex(const std::string& name) const; // 1-based, -1 when absent
+    bool IsNewProfileName(const std::string& name) const;
+    static bool IsValidProfileName(const std::string& name);
+    bool IsKnownAircraft(const std::string& title) const;
+    std::string GetAircraftProfile(const std::string& title) const;
+    // Inserts a profile name before "Default" (nothing when already listed).
+    void AddProfile(const std::string& name);
+    // Appends an aircraft with its profile, or rebinds a known one.
+    void BindAircraft(const std::string& title, const std::string& profile);
+
+    ConversionResult ConvertOldConfiguration();
+
+    // Reads "Common"/"SpecialMode" of the profile in use into SpecialMode.
+    // The panels' own sections are loaded by their configuration objects.
+    void LoadCurrentProfileCommon();
+
+    cSetupHolder& Setup() { return setup_; }
+    IIniStore& Store() { return store_; }
+    IBadValueSink& BadValues() { return reporter_; }
+    NumberLocale Locale() const { return locale_; }
+
+    // The model itself.
+    std::vector<std::string> colProfiles;   // "Default" always last
+    std::vector<std::string> colAircrafts;  // file order
+    std::map<std::string, std::string, LessNoCase> colAircraftProfiles;
+    std::string CurrentProfile = kDefaultProfile;
+    std::uint8_t SpecialMode = 0; // 0 none, 1 MD-80 ("maddog"), 2 737NGX ("ngx")
+
+    static const char* ConversionTitle();
+    static std::string ConversionQuestion();
+
+private:
+    IIniStore& store_;
+    std::string folder_;
+    IUserMessages& messages_;
+    NumberLocale locale_;
+    BadValueReporter reporter_;
+    cSetupHolder setup_;
+};
+
+} // namespace orvex::config

@@ -1,0 +1,50 @@
+// An INI store held in memory, following the rules of the Windows profile
+// functions closely enough for the configuration code: names match without
+// regard to case, sections and keys keep file order, new keys go to the end
+// of their section, values are trimmed of surrounding blanks on reading and
+// cut at kMaxValueLength characters. Used by the tests and the fuzz test.
+#pragma once
+
+#include "config/ini_store.h"
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orvex::config {
+
+class MemoryIniStore final : public IIniStore {
+public:
+    std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
+                           const std::string& defaultValue) override;
+    bool WriteString(const std::string& path, const std::string& section, const std::string& key,
+                     const std::string& value) override;
+    bool DeleteKey(const std::string& path, const std::string& section, const std::string& key) override;
+    bool DeleteSection(const std::string& path, const std::string& section) override;
+    std::vector<std::string> SectionNames(const std::string& path) override;
+    std::vector<std::string> KeyNames(const std::string& path, const std::string& section) override;
+    bool FileExists(const std::string& path) override;
+    bool MoveFileTo(const std::string& from, const std::string& to) override;
+
+    // Replaces a file by the parse of an INI text ("[Section]" lines and
+    // "key=value" lines; other lines are ignored).
+    void SetFileText(const std::string& path, const std::string& text);
+    // The file as INI text, "\r\n" line ends, as the profile functions write it.
+    std::string FileText(const std::string& path) const;
+    void RemoveFile(const std::string& path);
+
+private:
+    struct Section {
+        std::string Name;
+        std::vector<std::pair<std::string, std::string>> Keys;
+    };
+    using File = std::vector<Section>;
+
+    File* Find(const std::string& path);
+    static Section* FindSection(File& file, const std::string& name);
+
+    std::map<std::string, File> files_; // keyed by the lower-cased path
+};
+
+} // namespace orvex::config

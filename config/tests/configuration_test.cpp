@@ -1,0 +1,212 @@
+#include "config/configuration.h"
+
+#include "config/autostart_command.h"
+
+#include "config/memory_ini_store.h"
+#include "config/tests/fake_messages.h"
+
+#include <gtest/gtest.h>
+
+namespace orvex::config {
+namespace {
+
+using testing::RecordingMessages;
+
+const std::string kFolder = "C:\\Program Files\\Orvex";
+const std::string kIni = kFolder + "\\Orvex.ini";
+const std::string kDefaultIni = kFolder + "\\Default.ini";
+
+struct ConfigFixture : ::testing::Test {
+    MemoryIniStore store;
+    RecordingMessages messages;
+    cConfiguration config{store, kFolder + "\\", messages};
+};
+
+TEST_F(ConfigFixture, PathsAreBuiltInTheProgramFolder) {
+    EXPECT_EQ(config.IniPath(), kIni);
+    EXPECT_EQ(config.ProfilePath("B2"), kFolder + "\\B2.ini");
+    EXPECT_EQ(config.Setup().IniPath(), kIni);
+}
+
+TEST_F(ConfigFixture, ProfileListKeepsFileOrderWithDefaultLast) {
+    store.SetFileText(kIni, "[Profiles]\nB= \nA= \nb= \ndefault= \nC=\n");
+    config.LoadProfilesList();
+    EXPECT_EQ(config.colProfiles, (std::vector<std::string>{"B", "A", "C", "Default"}));
+    EXPECT_EQ(config.ProfileIndex("A"), 2);
+    EXPECT_EQ(config.ProfileIndex("a"), -1) << "exact comparison";
+    EXPECT_EQ(config.ProfileIndex("Default"), 4);
+    EXPECT_TRUE(config.IsNewProfileName("D"));
+    EXPECT_FALSE(config.IsNewProfileName("B"));
+
+    config.AddProfile("D");
+    config.AddProfile("A");
+    EXPECT_EQ(config.colProfiles, (std::vector<std::string>{"B", "A", "C", "D", "Default"}));
+    config.SaveProfilesList();
+    EXPECT_EQ(store.FileText(kIni), "[Profiles]\r\nB= \r\nA= \r\nC= \r\nD= \r\n");
+}
+
+TEST_F(ConfigFixture, MissingFileGivesOnlyDefaultAndNoAircraft) {
+    config.BeginStartUp();
+    ASSERT_TRUE(config.FinishStartUp());
+    EXPECT_EQ(config.colProfiles, std::vector<std::string>{"Default"});
+    EXPECT_TRUE(config.colAircrafts.empty());
+    EXPECT_EQ(config.CurrentProfile, "Default");
+    EXPECT_EQ(config.SpecialMode, 0);
+    EXPECT_TRUE(messages.questions.empty());
+    EXPECT_FALSE(store.FileExists(kIni)) << "loading creates no file";
+}
+
+TEST_F(ConfigFixture, AircraftBindings) {
+    store.SetFileText(kIni, "[Aircrafts]\nCessna Skyhawk 172SP=Default\nBoeing 737-800=NGX1\nCESSNA SKYHAWK 172SP=Other\n");
+    config.LoadAircraftsList();
+    EXPECT_EQ(config.colAircrafts, (std::vector<std::string>{"Cessna Skyhawk 172SP", "Boeing 737-800"}));
+    EXPECT_TRUE(config.IsKnownAircraft("Boeing 737-800"));
+    EXPECT_EQ(config.GetAircraftProfile("Boeing 737-800"), "NGX1");
+    EXPECT_EQ(config.GetAircraftProfile("Cessna Skyhawk 172SP"), "Default");
+    EXPECT_EQ(config.GetAircraftProfile("Piper Cub"), "");
+    EXPECT_FALSE(config.IsKnownAircraft("Piper Cub"));
+
+    config.BindAircraft("Piper Cub", "Cub");
+    config.BindAircraft("Boeing 737-800", "Default");
+    config.SaveAircraftsList();
+    EXPECT_EQ(store.FileText(kIni), "[Aircrafts]\r\nCessna Skyhawk 172SP=Default\r\nBoeing 737-800=Default\r\n"
+                                    "Piper Cub=Cub\r\n");
+}
+
+TEST(ProfileNames, OnlyLettersAndDigits) {
+    EXPECT_TRUE(cConfiguration::IsValidProfileName("B2"));
+    EXPECT_TRUE(cConfiguration::IsValidProfileName(""));
+    EXPECT_FALSE(cConfiguration::IsValidProfileName("My Profile"));
+    EXPECT_FALSE(cConfiguration::IsValidProfileName("my_profile"));
+    EXPECT_FALSE(cConfiguration::IsValidProfileName("caf\xe9"));
+}
+
+TEST_F(ConfigFixture, SpecialModeOfTheProfileInUse) {
+    store.SetFileText(kFolder + "\\Md80.ini", "[Common]\nSpecialMode=MadDog\n");
+    store.SetFileText(kFolder + "\\Ngx.ini", "[common]\nSpecialMode=ngx\n");
+    store.SetFileText(kFolder + "\\Odd.ini", "[Common]\nSpecialMode=737\n");
+    const std::pair<const char*, int> cases[] = {{"Md80", 1}, {"Ngx", 2}, {"Odd", 0}, {"Missing", 0}};
+    for (const auto& [profile, mode] : cases) {
+        config.SpecialMode = 9;
+        config.CurrentProfile = profile;
+        config.LoadCurrentProfileCommon();
+        EXPECT_EQ(config.SpecialMode, mode) << profile;
+    }
+}
+
+// --- Conversion of the old single-file layout
+
+const char* kOldLayout = "[GeneralSetup]\nClickThreshold=800\n[RADIOPANEL1]\nButtonActionCOM1=None\n";
+
+TEST_F(ConfigFixture, OldLayoutInAnyCaseIsConvertedOnOk) {
+    for (const char* section : {"RadioPanel1", "RADIOPANEL1", "multipanel1", "SwitchPanel1"}) {
+        MemoryIniStore s;
+        RecordingMessages m;
+        cConfiguration c(s, kFolder, m);
+        s.SetFileText(kIni, std::string("[GeneralSetup]\nClickThreshold=800\n[") + section + "]\nK=V\n");
+        c.BeginStartUp();
+        EXPECT_EQ(c.Setup().ClickThreshold(), 800) << "the setup is read before the conversion";
+        ASSERT_TRUE(c.FinishStartUp());
+        ASSERT_EQ(m.questions.size(), 1u) << section;
+        EXPECT_EQ(m.questions[0].Title, "  ORVEX  - Configuration file conversion request");
+        EXPECT_EQ(m.questions[0].Text, cConfiguration::ConversionQuestion());
+        EXPECT_FALSE(s.FileExists(kIni));
+        EXPECT_EQ(s.ReadString(kDefaultIni, ToLowerAscii(section), "K", ""), "V");
+    }
+}
+
+TEST_F(ConfigFixture, NewLayoutOrEmptyFileAsksNothing) {
+    store.SetFileText(kIni, "[GeneralSetup]\nClickThreshold=800\n[RadioPanel2]\nK=V\n[Profiles]\nA= \n");
+    EXPECT_EQ(config.ConvertOldConfiguration(), ConversionResult::NotNeeded);
+    store.SetFileText(kIni, "");
+    EXPECT_EQ(config.ConvertOldConfiguration(), ConversionResult::NotNeeded);
+    EXPECT_TRUE(messages.questions.empty());
+}
+
+TEST_F(ConfigFixture, CancelTouchesNothing) {
+    store.SetFileText(kIni, kOldLayout);
+    store.SetFileText(kDefaultIni, "[RadioPanel1]\nButtonActionCOM1=Offset\n");
+    const std::string before = store.FileText(kIni);
+    const std::string defaultBefore = store.FileText(kDefaultIni);
+    messages.answerOk = false;
+    config.BeginStartUp();
+    EXPECT_FALSE(config.FinishStartUp()) << "the program ends";
+    EXPECT_EQ(store.FileText(kIni), before);
+    EXPECT_EQ(store.FileText(kDefaultIni), defaultBefore);
+    EXPECT_FALSE(store.FileExists(kDefaultIni + ".bak"));
+}
+
+TEST_F(ConfigFixture, ExistingDefaultIniIsMovedAsideNotLost) {
+    store.SetFileText(kIni, kOldLayout);
+    store.SetFileText(kDefaultIni, "[RadioPanel1]\nButtonActionCOM1=VButton,64,1\n");
+    store.SetFileText(kDefaultIni + ".bak", "[Older]\nX=1\n");
+    EXPECT_EQ(config.ConvertOldConfiguration(), ConversionResult::Converted);
+    ASSERT_EQ(messages.questions.size(), 1u);
+    EXPECT_EQ(messages.questions[0].Text,
+              cConfiguration::ConversionQuestion() + "\r\nYour existing Default.ini will be kept as Default.ini.bak2.");
+    EXPECT_EQ(store.ReadString(kDefaultIni + ".bak2", "RadioPanel1", "ButtonActionCOM1", ""), "VButton,64,1");
+    EXPECT_EQ(store.ReadString(kDefaultIni + ".bak", "Older", "X", ""), "1");
+    EXPECT_EQ(store.ReadString(kDefaultIni, "RadioPanel1", "ButtonActionCOM1", ""), "None");
+    EXPECT_FALSE(store.FileExists(kIni));
+}
+
+// A store whose moves can be made to fail, to check that a failed
+// conversion loses nothing.
+class FailingMoveStore final : public IIniStore {
+public:
+    MemoryIniStore inner;
+    int failMoveNumber = 0; // 1-based move call that fails
+    int moves = 0;
+    std::string ReadString(const std::string& p, const std::string& s, const std::string& k,
+                           const std::string& d) override { return inner.ReadString(p, s, k, d); }
+    bool WriteString(const std::string& p, const std::string& s, const std::string& k, const std::string& v) override {
+        return inner.WriteString(p, s, k, v);
+    }
+    bool DeleteKey(const std::string& p, const std::string& s, const std::string& k) override { return inner.DeleteKey(p, s, k); }
+    bool DeleteSection(const std::string& p, const std::string& s) override { return inner.DeleteSection(p, s); }
+    std::vector<std::string> SectionNames(const std::string& p) override { return inner.SectionNames(p); }
+    std::vector<std::string> KeyNames(const std::string& p, const std::string& s) override { return inner.KeyNames(p, s); }
+    bool FileExists(const std::string& p) override { return inner.FileExists(p); }
+    bool MoveFileTo(const std::string& f, const std::string& t) override {
+        return ++moves != failMoveNumber && inner.MoveFileTo(f, t);
+    }
+};
+
+TEST(Conversion, FailedRenameRestoresDefaultIniAndTellsTheUser) {
+    FailingMoveStore store;
+    RecordingMessages messages;
+    cConfiguration config(store, kFolder, messages);
+    store.inner.SetFileText(kIni, kOldLayout);
+    store.inner.SetFileText(kDefaultIni, "[A]\nB=C\n");
+    store.failMoveNumber = 2; // Orvex.ini -> Default.ini fails
+    EXPECT_EQ(config.ConvertOldConfiguration(), ConversionResult::Failed);
+    EXPECT_EQ(store.inner.ReadString(kDefaultIni, "A", "B", ""), "C");
+    EXPECT_FALSE(store.inner.FileExists(kDefaultIni + ".bak"));
+    EXPECT_TRUE(store.inner.FileExists(kIni));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(messages.shown[0].Critical);
+    EXPECT_TRUE(config.FinishStartUp()) << "the program goes on with the files as they are";
+}
+
+TEST(BadValueReporter, EachBadValueIsShownOnce) {
+    RecordingMessages messages;
+    BadValueReporter reporter(messages);
+    reporter.BadValue("C:\\x\\Default.ini", "RadioPanel1", "ButtonActionCOM1", "VButton,64");
+    reporter.BadValue("C:\\x\\Default.ini", "RADIOPANEL1", "ButtonActionCOM1", "VButton,64");
+    reporter.BadValue("C:\\x\\Default.ini", "RadioPanel1", "ButtonActionCOM1", "VButton,64,x");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].Title, "  ORVEX");
+    for (const char* part : {"C:\\x\\Default.ini", "RadioPanel1", "ButtonActionCOM1", "\"VButton,64\""})
+        EXPECT_NE(messages.shown[0].Text.find(part), std::string::npos) << part;
+}
+
+TEST(AutostartCommand, QuotingAndUnquoting) {
+    EXPECT_EQ(ProgramPath("C:\\A B\\"), "C:\\A B\\Orvex.exe");
+    EXPECT_EQ(AutostartCommand("C:\\A B\\Orvex.exe"), "\"C:\\A B\\Orvex.exe\"");
+    EXPECT_EQ(AutostartProgramPath("\"C:\\A B\\Orvex.exe\" /min"), "C:\\A B\\Orvex.exe");
+    EXPECT_EQ(AutostartProgramPath(" C:\\A B\\Orvex.exe "), "C:\\A B\\Orvex.exe");
+    EXPECT_EQ(AutostartProgramPath(""), "");
+}
+
+} // namespace
+} // namespace orvex::config

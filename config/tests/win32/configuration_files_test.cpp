@@ -1,0 +1,148 @@
+// The configuration model over real files (cInifile) in a program folder
+// with blanks, and its autostart over the real Run key.
+#include "config/configuration.h"
+
+#include "config/autostart_command.h"
+#include "config/tests/fake_messages.h"
+#include "config/tests/win32/temp_folder.h"
+#include "config/win32/autostart_win32.h"
+#include "config/win32/inifile.h"
+#include "config/win32/registry.h"
+
+#include <gtest/gtest.h>
+
+namespace orvex::config::win32 {
+namespace {
+
+using config::testing::RecordingMessages;
+using config::testing::TempFolder;
+
+struct FilesFixture : ::testing::Test {
+    TempFolder folder{"config"};
+    cInifile store;
+    RecordingMessages messages;
+};
+
+TEST_F(FilesFixture, HandWrittenOrvexIniLoadsAndSavesOnlyWhatDiffers) {
+    folder.Write("Orvex.ini", "[GeneralSetup]\r\nClickThreshold=500\r\nAutoQuit=1\r\nSplash=0\r\n"
+                              "OrvexPriority=32\r\nMainFormTop=1200\r\nFutureKey=5\r\n"
+                              "[Profiles]\r\nB= \r\nA= \r\n"
+                              "[Aircrafts]\r\nCessna Skyhawk 172SP=B\r\n");
+    cConfiguration config(store, folder.Path(), messages);
+    config.BeginStartUp();
+    ASSERT_TRUE(config.FinishStartUp());
+    EXPECT_TRUE(config.Setup().AutoQuit());
+    EXPECT_FALSE(config.Setup().Splash());
+    EXPECT_EQ(config.Setup().MainFormTop(), 1200);
+    EXPECT_EQ(config.colProfiles, (std::vector<std::string>{"B", "A", "Default"}));
+    EXPECT_EQ(config.GetAircraftProfile("Cessna Skyhawk 172SP"), "B");
+    EXPECT_TRUE(messages.questions.empty());
+
+    config.Setup().SaveSetup();
+    config.SaveProfilesList();
+    config.SaveAircraftsList();
+    cInifile ini;
+    ini.Path(config.IniPath());
+    ini.Section("GeneralSetup");
+    std::vector<std::string> keys;
+    std::int32_t count = 0;
+    ini.EnumerateCurrentSection(keys, count);
+    EXPECT_EQ(keys, (std::vector<std::string>{"AutoQuit", "Splash", "OrvexPriority", "MainFormTop", "FutureKey",
+                                              "OrvexAffinity", "RelayboxPriority", "RelayboxAffinity"}));
+    ini.Key("Splash");
+    EXPECT_EQ(ini.Value(), "0");
+    const std::string text = folder.Read("Orvex.ini");
+    // The value " " is written as is on Windows; Wine drops the blank.
+    EXPECT_TRUE(text.find("[Profiles]\r\nB= \r\nA= \r\n") != std::string::npos ||
+                text.find("[Profiles]\r\nB=\r\nA=\r\n") != std::string::npos)
+        << text;
+    EXPECT_NE(text.find("[Aircrafts]\r\nCessna Skyhawk 172SP=B\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("ClickThreshold"), std::string::npos);
+
+    cConfiguration again(store, folder.Path(), messages);
+    again.BeginStartUp();
+    ASSERT_TRUE(again.FinishStartUp());
+    EXPECT_EQ(again.colProfiles, config.colProfiles);
+    EXPECT_EQ(again.Setup().MainFormTop(), 1200);
+}
+
+TEST_F(FilesFixture, AircraftListLongerThan8192CharactersSurvivesLoadAndSave) {
+    std::string text = "[Aircrafts]\r\n";
+    std::vector<std::string> titles;
+    for (int i = 0; i < 300; ++i) {
+        titles.push_back("Aircraft " + std::to_string(i) + " - Some Airline Livery With A Long Name");
+        text += titles.back() + "=Profile" + std::to_string(i % 7) + "\r\n";
+    }
+    ASSERT_GT(text.size(), 8192u * 1.5);
+    folder.Write("Orvex.ini", text);
+    cConfiguration config(store, folder.Path(), messages);
+    config.LoadAircraftsList();
+    ASSERT_EQ(config.colAircrafts, titles);
+    config.SaveAircraftsList();
+    cConfiguration again(store, folder.Path(), messages);
+    again.LoadAircraftsList();
+    ASSERT_EQ(again.colAircrafts, titles);
+    EXPECT_EQ(again.GetAircraftProfile(titles.back()), "Profile5");
+    EXPECT_EQ(folder.Read("Orvex.ini"), text) << "the saved section is the one written by hand";
+}
+
+TEST_F(FilesFixture, ConversionKeepsAnExistingDefaultIni) {
+    const std::string old = "[GeneralSetup]\r\nClickThreshold=800\r\n[radioPANEL1]\r\nButtonActionCOM1=None\r\n";
+    const std::string existing = "[RadioPanel1]\r\nButtonActionCOM1=VButton,64,1\r\n";
+    folder.Write("Orvex.ini", old);
+    folder.Write("Default.ini", existing);
+
+    messages.answerOk = false;
+    {
+        cConfiguration config(store, folder.Path(), messages);
+        config.BeginStartUp();
+        EXPECT_FALSE(config.FinishStartUp());
+    }
+    EXPECT_EQ(folder.Read("Orvex.ini"), old) << "Cancel touches nothing";
+    EXPECT_EQ(folder.Read("Default.ini"), existing);
+    EXPECT_FALSE(folder.Exists("Default.ini.bak"));
+
+    messages.answerOk = true;
+    cConfiguration config(store, folder.Path(), messages);
+    config.BeginStartUp();
+    ASSERT_TRUE(config.FinishStartUp());
+    ASSERT_EQ(messages.questions.size(), 2u);
+    EXPECT_NE(messages.questions[1].Text.find("Default.ini.bak"), std::string::npos);
+    EXPECT_FALSE(folder.Exists("Orvex.ini"));
+    EXPECT_EQ(folder.Read("Default.ini"), old);
+    EXPECT_EQ(folder.Read("Default.ini.bak"), existing);
+    EXPECT_EQ(config.Setup().ClickThreshold(), 800);
+    EXPECT_EQ(config.colProfiles, std::vector<std::string>{"Default"});
+
+    config.Setup().SaveSetup(); // the main window's closing writes a new Orvex.ini
+    EXPECT_TRUE(folder.Exists("Orvex.ini"));
+    EXPECT_EQ(store.ReadString(config.IniPath(), "GeneralSetup", "ClickThreshold", ""), "800");
+}
+
+TEST_F(FilesFixture, SaveSetupAppliesTheQuotedAutostart) {
+    cRegistry run;
+    run.SectionKey = kRunKey;
+    run.ValueKey = kRunValue;
+    const RegistryValue saved = run.Value();
+
+    RegistryAutostart autostart(folder.Path());
+    cConfiguration config(store, folder.Path(), messages, &autostart);
+    config.BeginStartUp();
+    config.Setup().AutoStart(true);
+    EXPECT_TRUE(config.Setup().SaveSetup());
+    EXPECT_EQ(run.Value(), RegistryValue(AutostartCommand(folder.Path() + "\\Orvex.exe")));
+    EXPECT_EQ(store.ReadString(config.IniPath(), "GeneralSetup", "AutoStart", ""), "1");
+
+    config.BeginStartUp();
+    EXPECT_TRUE(config.Setup().AutoStart());
+    config.Setup().AutoStart(false);
+    EXPECT_TRUE(config.Setup().SaveSetup());
+    EXPECT_TRUE(std::holds_alternative<std::monostate>(run.Value()));
+    EXPECT_EQ(store.ReadString(config.IniPath(), "GeneralSetup", "AutoStart", "gone"), "gone");
+    EXPECT_TRUE(messages.shown.empty());
+
+    if (!std::holds_alternative<std::monostate>(saved)) run.Value(saved);
+}
+
+} // namespace
+} // namespace orvex::config::win32

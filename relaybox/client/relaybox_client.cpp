@@ -1,0 +1,80 @@
+#include "relaybox/client/relaybox_client.h"
+
+#include "common/win32/handles.h"
+#include "common/win32/process_util.h"
+#include "relaybox/com_util.h"
+#include "relaybox/relaybox_errors.h"
+
+#include <objbase.h>
+#include <oleauto.h>
+
+namespace orvex::relaybox {
+
+std::string ServerUnavailableText() {
+    return "Error starting the application\r\n"
+           "Probably you have not correctly registered the Relaybox.exe library.\r\n"
+           "Try running: \"Relaybox.exe /regserver\" from a command prompt.";
+}
+
+std::string DefaultServerPath() { return win32::ExecutableFolder() + "Relaybox.exe"; }
+
+bool RunServerRegistration(const std::string& serverPath, bool unregister, unsigned long timeoutMs) {
+    // /s: the caller reports a failure itself, so the server shows nothing.
+    std::string commandLine = "\"" + serverPath + "\" " + (unregister ? "/unregserver" : "/regserver") + " /s";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(serverPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          nullptr, &startup, &info))
+        return false;
+    win32::UniqueHandle process(info.hProcess);
+    win32::UniqueHandle thread(info.hThread);
+    if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+    DWORD code = 1;
+    return ::GetExitCodeProcess(process.get(), &code) && code == 0;
+}
+
+bool IsRegistrationFailure(HRESULT hr) {
+    return hr == REGDB_E_CLASSNOTREG || hr == REGDB_E_IIDNOTREG || hr == E_NOINTERFACE ||
+           hr == TYPE_E_LIBNOTREGISTERED || hr == CO_E_SERVER_EXEC_FAILURE ||
+           hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND) ||
+           hr == CO_E_APPNOTFOUND;
+}
+
+HRESULT CreateServerObject(const CLSID& clsid, const IID& iid, void** out, std::string& errorText,
+                           const std::string& serverPath) {
+    errorText.clear();
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, out);
+    if (FAILED(hr) && IsRegistrationFailure(hr) && RunServerRegistration(serverPath, false))
+        hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, out);
+    if (FAILED(hr)) {
+        *out = nullptr;
+        errorText = ServerUnavailableText();
+    }
+    return hr;
+}
+
+HRESULT CreateHidD(IcHidD** out, std::string& errorText, const std::string& serverPath) {
+    return CreateServerObject(CLSID_cHidD, IID_IcHidD, reinterpret_cast<void**>(out), errorText, serverPath);
+}
+
+ServerError DescribeError(HRESULT hr) {
+    ServerError error;
+    com::ComPtr<IErrorInfo> info;
+    if (::GetErrorInfo(0, info.Put()) == S_OK && info) {
+        com::Bstr source, description;
+        info->GetSource(source.Put());
+        info->GetDescription(description.Put());
+        error.source = source.Text();
+        error.description = description.Text();
+    }
+    error.number = IsAutomationError(hr) ? ErrorNumber(hr) : static_cast<long>(hr);
+    if (error.description.empty()) error.description = ErrorDescription(error.number);
+    if (error.source.empty() && !ErrorProcedure(error.number).empty())
+        error.source = "Relaybox." + ErrorProcedure(error.number);
+    return error;
+}
+
+} // namespace orvex::relaybox

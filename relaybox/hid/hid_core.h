@@ -1,0 +1,48 @@
+// Platform-free parts of the device layer: the device-path ID check, the scan
+// over an IHidSystem, the capability read, and the automatic processor
+// affinity of the reader and timer loops.
+#pragma once
+
+#include "relaybox/hid/hid_device.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace orvex::hid {
+
+inline constexpr int kMaxScanPaths = 16;
+using ScanPaths = std::array<std::string, kMaxScanPaths>;
+
+// An ID as 4 upper-case hexadecimal digits with leading zeros; an ID that
+// needs more than 4 digits gives an empty text (which never matches a path).
+std::string HexId4(uint32_t id);
+
+// True when the path carries the IDs at their fixed places: the 4 characters
+// from character 13 (1-based), upper-cased, equal HexId4(vendorId), and the 4
+// from character 22 equal HexId4(productId). This fits paths of the form
+// \\?\hid#vid_06a3&pid_0d05...
+bool PathCarriesIds(const std::string& path, uint32_t vendorId, uint32_t productId);
+
+// Enumerates the system's HID interfaces, opens each (not overlapped), reads
+// its attributes and records, from position 0 on, the paths whose vendor and
+// product IDs match (a productId of 0 passes the attribute test for any
+// product) and whose path carries the IDs. Devices that cannot be opened or
+// whose attributes cannot be read are skipped. At most kMaxScanPaths are
+// recorded; further matching devices are ignored. Positions beyond the
+// result keep what they held. Returns the number recorded.
+int Scan(IHidSystem& system, uint32_t vendorId, uint32_t productId, ScanPaths& paths);
+
+// Opens the path (not overlapped) and reads its capabilities into `caps`.
+// False, with `caps` untouched, when the path cannot be opened or the
+// capabilities cannot be read.
+bool GetCapabilities(IHidSystem& system, const std::string& path, HidCaps& caps);
+
+// Automatic affinity masks chosen from the process mask m (32-bit, signed
+// comparisons as for the loops' 32-bit Affinity fields):
+// reader: 1 if m < 3; 2 if m < 7; 4 if m < 15; otherwise m & 0xFFFC.
+// timer:  m if m < 2; 2 if m < 4; 4 if m < 8; otherwise 12.
+int32_t AutomaticReaderAffinity(int32_t processMask);
+int32_t AutomaticTimerAffinity(int32_t processMask);
+
+} // namespace orvex::hid

@@ -1,0 +1,166 @@
+// The scan, the path ID check and the affinity rules over a fake system.
+#include "relaybox/hid/hid_core.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace orvex::hid;
+
+namespace {
+
+struct FakeDevice {
+    HidAttributes attributes;
+    bool opens = true;
+    bool attributesReadable = true;
+    HidCaps caps;
+};
+
+class FakeSystem : public IHidSystem {
+public:
+    std::vector<std::pair<std::string, FakeDevice>> devices;
+    int opened = 0;
+
+    void Add(const std::string& path, uint16_t vid, uint16_t pid) {
+        FakeDevice d;
+        d.attributes = {vid, pid, 1};
+        devices.emplace_back(path, d);
+    }
+    std::vector<std::string> EnumerateInterfacePaths() override {
+        std::vector<std::string> paths;
+        for (auto& [p, d] : devices) paths.push_back(p);
+        return paths;
+    }
+    std::unique_ptr<IHidDevice> Open(const std::string& path, bool) override {
+        for (auto& [p, d] : devices)
+            if (p == path && d.opens) {
+                ++opened;
+                return std::make_unique<Handle>(d);
+            }
+        return nullptr;
+    }
+
+private:
+    struct Handle : IHidDevice {
+        explicit Handle(const FakeDevice& d) : device(d) {}
+        bool GetAttributes(HidAttributes& a) override {
+            if (!device.attributesReadable) return false;
+            a = device.attributes;
+            return true;
+        }
+        bool GetCaps(HidCaps& c) override {
+            c = device.caps;
+            return true;
+        }
+        ReadStatus ReadReport(uint8_t*, uint32_t, uint32_t) override { return ReadStatus::Failed; }
+        bool SetFeature(const uint8_t*, uint32_t) override { return false; }
+        bool GetFeature(uint8_t*, uint32_t) override { return false; }
+        FakeDevice device;
+    };
+};
+
+std::string RealPath(const char* ids, int n) {
+    return std::string("\\\\?\\hid#") + ids + "#7&1a2b3c&0&000" + std::to_string(n) +
+           "#{4d1e55b2-f16f-11cf-88cb-001111000030}";
+}
+
+} // namespace
+
+TEST(HexId4, PadsToFourUpperCaseDigitsAndRefusesLongerIds) {
+    EXPECT_EQ(HexId4(0x6A3), "06A3");
+    EXPECT_EQ(HexId4(0xD05), "0D05");
+    EXPECT_EQ(HexId4(0), "0000");
+    EXPECT_EQ(HexId4(0xF), "000F");
+    EXPECT_EQ(HexId4(0xFFFF), "FFFF");
+    EXPECT_EQ(HexId4(0x10000), "");
+}
+
+TEST(PathCarriesIds, ReadsTheFixedPlacesInEitherCase) {
+    EXPECT_TRUE(PathCarriesIds(RealPath("vid_06a3&pid_0d05", 1), 0x06A3, 0x0D05));
+    EXPECT_TRUE(PathCarriesIds(RealPath("VID_06A3&PID_0D05", 1), 0x06A3, 0x0D05));
+    EXPECT_FALSE(PathCarriesIds(RealPath("vid_06a3&pid_0d06", 1), 0x06A3, 0x0D05));
+    EXPECT_FALSE(PathCarriesIds(RealPath("vid_06a3&pid_0d05", 1), 0x06A3, 0));
+    // IDs at other places (a different path form) do not match.
+    EXPECT_FALSE(PathCarriesIds("\\\\?\\hidx#vid_06a3&pid_0d05", 0x06A3, 0x0D05));
+    // Too short, and an ID of more than 4 digits.
+    EXPECT_FALSE(PathCarriesIds("\\\\?\\hid#vid_06a3&pid_0d", 0x06A3, 0x0D05));
+    EXPECT_FALSE(PathCarriesIds("", 0x06A3, 0x0D05));
+    EXPECT_FALSE(PathCarriesIds(RealPath("vid_06a3&pid_0d05", 1), 0x106A3, 0x0D05));
+}
+
+TEST(Scan, RecordsMatchingDevicesInEnumerationOrder) {
+    FakeSystem system;
+    system.Add(RealPath("vid_046d&pid_c077", 1), 0x046D, 0xC077);
+    system.Add(RealPath("vid_06a3&pid_0d05", 2), 0x06A3, 0x0D05);
+    system.Add(RealPath("vid_06a3&pid_0d06", 3), 0x06A3, 0x0D06);
+    system.Add(RealPath("VID_06A3&PID_0D05", 4), 0x06A3, 0x0D05);
+    ScanPaths paths;
+    paths[2] = "older";
+    ASSERT_EQ(Scan(system, 0x06A3, 0x0D05, paths), 2);
+    EXPECT_EQ(paths[0], RealPath("vid_06a3&pid_0d05", 2));
+    EXPECT_EQ(paths[1], RealPath("VID_06A3&PID_0D05", 4));
+    EXPECT_EQ(paths[2], "older") << "positions beyond the count keep their values";
+    EXPECT_EQ(system.opened, 4);
+}
+
+TEST(Scan, NeedsBothTheAttributesAndThePath) {
+    FakeSystem system;
+    // Attributes say Radio Panel, path says otherwise, and the reverse.
+    system.Add(RealPath("vid_06a3&pid_0d06", 1), 0x06A3, 0x0D05);
+    system.Add(RealPath("vid_06a3&pid_0d05", 2), 0x06A3, 0x0D06);
+    ScanPaths paths;
+    EXPECT_EQ(Scan(system, 0x06A3, 0x0D05, paths), 0);
+    // Product 0 passes the attribute test but then the path must show "0000".
+    EXPECT_EQ(Scan(system, 0x06A3, 0, paths), 0);
+    system.Add(RealPath("vid_06a3&pid_0000", 3), 0x06A3, 0x1234);
+    EXPECT_EQ(Scan(system, 0x06A3, 0, paths), 1);
+    EXPECT_EQ(paths[0], RealPath("vid_06a3&pid_0000", 3));
+}
+
+TEST(Scan, SkipsDevicesThatCannotBeOpenedOrRead) {
+    FakeSystem system;
+    system.Add(RealPath("vid_06a3&pid_0d05", 1), 0x06A3, 0x0D05);
+    system.Add(RealPath("vid_06a3&pid_0d05", 2), 0x06A3, 0x0D05);
+    system.Add(RealPath("vid_06a3&pid_0d05", 3), 0x06A3, 0x0D05);
+    system.devices[0].second.opens = false;
+    system.devices[1].second.attributesReadable = false;
+    ScanPaths paths;
+    ASSERT_EQ(Scan(system, 0x06A3, 0x0D05, paths), 1);
+    EXPECT_EQ(paths[0], RealPath("vid_06a3&pid_0d05", 3));
+}
+
+TEST(Scan, IgnoresMatchingDevicesBeyondSixteen) {
+    FakeSystem system;
+    for (int i = 1; i <= 18; ++i) system.Add(RealPath("vid_06a3&pid_0d67", i), 0x06A3, 0x0D67);
+    ScanPaths paths;
+    EXPECT_EQ(Scan(system, 0x06A3, 0x0D67, paths), 16);
+    EXPECT_EQ(paths[15], RealPath("vid_06a3&pid_0d67", 16));
+}
+
+TEST(GetCapabilities, LeavesThePreviousCapsWhenThePathIsGone) {
+    FakeSystem system;
+    system.Add(RealPath("vid_06a3&pid_0d05", 1), 0x06A3, 0x0D05);
+    system.devices[0].second.caps.FeatureReportByteLength = 23;
+    HidCaps caps;
+    ASSERT_TRUE(GetCapabilities(system, RealPath("vid_06a3&pid_0d05", 1), caps));
+    EXPECT_EQ(caps.FeatureReportByteLength, 23);
+    EXPECT_FALSE(GetCapabilities(system, RealPath("vid_06a3&pid_0d05", 9), caps));
+    EXPECT_EQ(caps.FeatureReportByteLength, 23);
+}
+
+TEST(Affinity, ReaderAndTimerRules) {
+    struct Case {
+        int32_t mask, reader, timer;
+    };
+    const Case cases[] = {
+        {0, 1, 0},      {1, 1, 1},      {2, 1, 2},       {3, 2, 2},      {4, 2, 4},
+        {6, 2, 4},      {7, 4, 4},      {8, 4, 12},      {14, 4, 12},    {15, 12, 12},
+        {0xFF, 0xFC, 12}, {0x1FFFF, 0xFFFC, 12},
+        // A mask with the sign bit set compares below every bound.
+        {static_cast<int32_t>(0xFFFFFFFFu), 1, static_cast<int32_t>(0xFFFFFFFFu)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AutomaticReaderAffinity(c.mask), c.reader) << "mask " << c.mask;
+        EXPECT_EQ(AutomaticTimerAffinity(c.mask), c.timer) << "mask " << c.mask;
+    }
+}

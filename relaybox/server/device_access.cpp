@@ -1,0 +1,29 @@
+#include "relaybox/server/device_access.h"
+
+#include "relaybox/hid/hid_core.h"
+#include "relaybox/hid/hid_system.h"
+
+namespace orvex::relaybox::server {
+
+static_assert(kMaxPaths == hid::kMaxScanPaths);
+
+hid::IHidSystem& Devices() { return hid::DefaultHidSystem(); }
+
+int ScanDevices(uint32_t vendorId, uint32_t productId, PathTable& paths) {
+    return hid::Scan(Devices(), vendorId, productId, paths);
+}
+
+bool ReadCapabilities(const std::string& path, hid::HidCaps& caps) {
+    return hid::GetCapabilities(Devices(), path, caps);
+}
+
+// The loops' Affinity fields are 32-bit, and so is the rule.
+uint64_t AutomaticReaderAffinity(uint64_t processMask) {
+    return static_cast<uint32_t>(hid::AutomaticReaderAffinity(static_cast<int32_t>(processMask)));
+}
+
+uint64_t AutomaticTimerAffinity(uint64_t processMask) {
+    return static_cast<uint32_t>(hid::AutomaticTimerAffinity(static_cast<int32_t>(processMask)));
+}
+
+} // namespace orvex::relaybox::server

@@ -1,0 +1,117 @@
+#include "relaybox/server/server_module.h"
+
+#include "common/win32/process_util.h"
+#include "relaybox/relaybox_errors.h"
+
+#include <objbase.h>
+
+#include <array>
+
+namespace orvex::relaybox::server {
+
+namespace {
+
+DWORD g_mainThread = 0;
+com::ComPtr<ITypeLib> g_typeLib;
+
+struct CachedInfo {
+    IID iid;
+    com::ComPtr<ITypeInfo> info;
+};
+std::array<CachedInfo, 8> g_infos{};
+size_t g_infoCount = 0;
+
+std::string ModulePath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace
+
+HRESULT LoadServerTypeLib() {
+    if (g_typeLib) return S_OK;
+    std::wstring path = com::Wide(ModulePath());
+    HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, g_typeLib.Put());
+    if (FAILED(hr)) return hr;
+    UINT count = g_typeLib->GetTypeInfoCount();
+    for (UINT i = 0; i < count && g_infoCount < g_infos.size(); ++i) {
+        com::ComPtr<ITypeInfo> info;
+        if (FAILED(g_typeLib->GetTypeInfo(i, info.Put()))) continue;
+        TYPEATTR* attr = nullptr;
+        if (FAILED(info->GetTypeAttr(&attr))) continue;
+        const bool isInterface = attr->typekind == TKIND_INTERFACE || attr->typekind == TKIND_DISPATCH;
+        const IID iid = attr->guid;
+        const bool dual = (attr->wTypeFlags & TYPEFLAG_FDUAL) != 0;
+        info->ReleaseTypeAttr(attr);
+        if (!isInterface) continue;
+        // DispInvoke needs the vtable side of a dual interface.
+        if (dual) {
+            HREFTYPE ref = 0;
+            com::ComPtr<ITypeInfo> vtable;
+            if (SUCCEEDED(info->GetRefTypeOfImplType(static_cast<UINT>(-1), &ref)) &&
+                SUCCEEDED(info->GetRefTypeInfo(ref, vtable.Put())))
+                info = vtable;
+        }
+        g_infos[g_infoCount++] = CachedInfo{iid, info};
+    }
+    return S_OK;
+}
+
+void ReleaseServerTypeLib() {
+    for (auto& c : g_infos) c.info.Reset();
+    g_infoCount = 0;
+    g_typeLib.Reset();
+}
+
+ITypeLib* ServerTypeLib() { return g_typeLib.Get(); }
+
+ITypeInfo* ServerTypeInfo(const IID& iid) {
+    for (size_t i = 0; i < g_infoCount; ++i)
+        if (::IsEqualGUID(g_infos[i].iid, iid)) return g_infos[i].info.Get();
+    return nullptr;
+}
+
+const std::string& ExecutableName() {
+    static const std::string name = [] {
+        std::string path = ModulePath();
+        auto slash = path.find_last_of("\\/");
+        std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+        auto dot = file.find_last_of('.');
+        return dot == std::string::npos ? file : file.substr(0, dot);
+    }();
+    return name;
+}
+
+void SetMainThread(DWORD threadId) { g_mainThread = threadId; }
+
+void ServerAddRef() { ::CoAddRefServerProcess(); }
+
+void ServerRelease() {
+    if (::CoReleaseServerProcess() == 0 && g_mainThread != 0)
+        ::PostThreadMessageA(g_mainThread, WM_QUIT, 0, 0);
+}
+
+HRESULT RaiseError(const IID& iid, long number, const std::string& procedure,
+                   const std::string& description) {
+    const HRESULT hr = static_cast<HRESULT>(ErrorHresult(number));
+    com::ComPtr<ICreateErrorInfo> create;
+    if (FAILED(::CreateErrorInfo(create.Put()))) return hr;
+    const std::wstring source = com::Wide(ExecutableName() + "." + procedure);
+    const std::wstring text = com::Wide(description);
+    create->SetGUID(iid);
+    create->SetSource(const_cast<LPOLESTR>(source.c_str()));
+    create->SetDescription(const_cast<LPOLESTR>(text.c_str()));
+    com::ComPtr<IErrorInfo> info;
+    if (SUCCEEDED(create.As(IID_IErrorInfo, info))) ::SetErrorInfo(0, info.Get());
+    return hr;
+}
+
+} // namespace orvex::relaybox::server

@@ -1,0 +1,176 @@
+// Registration and activation of the Relaybox server from a client process,
+// the start-up helper that registers it when needed, and a script client.
+#include "relaybox/client/relaybox_client.h"
+#include "relaybox/relaybox_classes.h"
+#include "relaybox/relaybox_errors.h"
+#include "relaybox/tests/com_test_support.h"
+
+#include "common/win32/handles.h"
+#include "common/win32/process_util.h"
+
+#include <gtest/gtest.h>
+
+using namespace orvex;
+using namespace orvex::relaybox;
+using namespace orvex::relaybox::test;
+
+namespace {
+
+std::string ReadText(HKEY root, const std::string& key, const char* name = nullptr) {
+    char buffer[1024] = {};
+    DWORD size = sizeof(buffer) - 1;
+    if (::RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return buffer;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY h = nullptr;
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(h);
+    return true;
+}
+
+class RegistrationTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), false)); }
+    // Every test leaves the server registered for the tests that follow.
+    static void TearDownTestSuite() { RunServerRegistration(DefaultServerPath(), false); }
+    void TearDown() override {
+        if (!WaitForServerExit(8000)) {
+            ADD_FAILURE() << "the server outlived its objects";
+            EndLeftoverServers();
+        }
+    }
+    com::ComApartment apartment_;
+};
+
+TEST_F(RegistrationTest, WritesClassesInterfacesAndTypeLibraryPerUserAndVisibly) {
+    const std::string lib = com::GuidText(LIBID_RunnableLib);
+    const std::string exe = "\"" + DefaultServerPath() + "\"";
+    // Per user always; HKCR is what activation reads (the merged view on
+    // Windows, the machine's classes under Wine).
+    for (const auto& [root, prefix] : {std::pair{HKEY_CURRENT_USER, std::string("Software\\Classes\\")},
+                                       std::pair{HKEY_CLASSES_ROOT, std::string()}}) {
+        for (const auto& c : Classes()) {
+            const std::string key = prefix + "CLSID\\" + com::GuidText(*c.clsid);
+            EXPECT_STRCASEEQ(ReadText(root, key + "\\LocalServer32").c_str(), exe.c_str()) << key;
+            EXPECT_EQ(ReadText(root, key + "\\ProgID"), c.progId);
+            EXPECT_EQ(ReadText(root, key + "\\TypeLib"), lib);
+            EXPECT_EQ(ReadText(root, prefix + c.progId + "\\CLSID"), com::GuidText(*c.clsid));
+        }
+        for (const auto& i : Interfaces()) {
+            const std::string key = prefix + "Interface\\" + com::GuidText(*i.iid);
+            // A wrong type-library id here breaks marshalling of the interface.
+            EXPECT_EQ(ReadText(root, key + "\\TypeLib"), lib) << i.name;
+            EXPECT_EQ(ReadText(root, key + "\\TypeLib", "Version"), kTypeLibVersion) << i.name;
+            EXPECT_EQ(ReadText(root, key + "\\ProxyStubClsid32"),
+                      i.dispatchOnly ? kDispatchMarshaller : kTypeLibMarshaller)
+                << i.name;
+        }
+    }
+    com::ComPtr<ITypeLib> typeLib;
+    EXPECT_EQ(::LoadRegTypeLib(LIBID_RunnableLib, kTypeLibMajor, kTypeLibMinor, 0, typeLib.Put()), S_OK);
+    CLSID clsid{};
+    ASSERT_EQ(::CLSIDFromProgID(L"Relaybox.cPanelIO", &clsid), S_OK);
+    EXPECT_TRUE(::IsEqualCLSID(clsid, CLSID_cPanelIO));
+}
+
+TEST_F(RegistrationTest, ActivatesEveryClassByProgIdAndEndsAfterTheLastRelease) {
+    std::vector<com::ComPtr<IDispatch>> objects;
+    for (const auto& c : Classes()) {
+        CLSID clsid{};
+        ASSERT_EQ(::CLSIDFromProgID(com::Wide(c.progId).c_str(), &clsid), S_OK) << c.progId;
+        com::ComPtr<IDispatch> object;
+        ASSERT_EQ(::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, object.PutVoid()), S_OK)
+            << c.progId;
+        objects.push_back(object);
+    }
+    EXPECT_EQ(ServerProcessCount(), 1) << "one server serves every object";
+    // Each object answers on its own interface (through the type-library marshaller).
+    com::ComPtr<IcHidD> hidD;
+    ASSERT_EQ(objects[0].As(IID_IcHidD, hidD), S_OK);
+    short count = -1;
+    EXPECT_EQ(hidD->Scan(0x1234, 0x5678, &count), S_OK);
+    EXPECT_EQ(count, 0);
+    com::ComPtr<Runnable> runnable;
+    EXPECT_EQ(objects[1].As(IID_Runnable, runnable), S_OK);
+    objects.clear();
+    hidD.Reset();
+    EXPECT_EQ(ServerProcessCount(), 1) << "still held through Runnable";
+    runnable.Reset();
+    EXPECT_TRUE(WaitForServerExit(5000));
+}
+
+TEST_F(RegistrationTest, UnregisterRemovesTheKeysAndTheHelperRegistersAgain) {
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), true));
+    for (const auto& c : Classes()) {
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + com::GuidText(*c.clsid)));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + com::GuidText(*c.clsid)));
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, c.progId));
+    }
+    for (const auto& i : Interfaces())
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Interface\\" + com::GuidText(*i.iid))) << i.name;
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "TypeLib\\" + com::GuidText(LIBID_RunnableLib)));
+
+    com::ComPtr<IcHidD> hidD;
+    EXPECT_EQ(::CoCreateInstance(CLSID_cHidD, nullptr, CLSCTX_LOCAL_SERVER, IID_IcHidD, hidD.PutVoid()),
+              REGDB_E_CLASSNOTREG);
+
+    std::string errorText = "stale";
+    ASSERT_EQ(CreateHidD(hidD.Put(), errorText), S_OK);
+    EXPECT_EQ(errorText, "");
+    short count = -1;
+    EXPECT_EQ(hidD->Scan(0x06A3, 0, &count), S_OK);
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(RegistrationTest, HelperGivesTheStartUpTextsWhenRegisteringFails) {
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), true));
+    com::ComPtr<IcHidD> hidD;
+    std::string errorText;
+    EXPECT_EQ(CreateHidD(hidD.Put(), errorText, win32::ExecutableFolder() + "NoSuchServer.exe"),
+              REGDB_E_CLASSNOTREG);
+    EXPECT_FALSE(hidD);
+    EXPECT_EQ(errorText,
+              "Error starting the application\r\n"
+              "Probably you have not correctly registered the Relaybox.exe library.\r\n"
+              "Try running: \"Relaybox.exe /regserver\" from a command prompt.");
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), false));
+}
+
+// A script, through IDispatch alone: ProgIDs, Scan, properties, the error
+// of a second StartThread with its number and text, the timer's Enabled.
+TEST_F(RegistrationTest, ScriptClientDrivesTheServerByName) {
+    const std::string script = win32::ExecutableFolder() + "relaybox_script_test.js";
+    ASSERT_NE(::GetFileAttributesA(script.c_str()), INVALID_FILE_ATTRIBUTES) << script;
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    win32::UniqueHandle reader(readEnd), writer(writeEnd);
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    std::string commandLine = "cscript.exe //nologo \"" + script + "\"";
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                 &startup, &info));
+    win32::UniqueHandle process(info.hProcess), thread(info.hThread);
+    writer.reset();
+    std::string output;
+    char chunk[512];
+    DWORD n = 0;
+    while (::ReadFile(reader.get(), chunk, sizeof(chunk), &n, nullptr) && n > 0) output.append(chunk, n);
+    ASSERT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    ::GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, 0u) << output;
+    EXPECT_NE(output.find("Already Started 32540"), std::string::npos) << output;
+    EXPECT_NE(output.find("done"), std::string::npos) << output;
+}
+
+} // namespace

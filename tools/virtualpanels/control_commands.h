@@ -1,0 +1,74 @@
+// The virtual panels' control channel: the published devices, and the text
+// commands that script them. A command becomes a plan: the reply and the
+// timed steps (input reports, plug and unplug) to carry out before it is
+// sent. Nothing here touches the platform.
+#pragma once
+
+#include "tools/virtualpanels/panel_model.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvex::virtualpanels {
+
+struct Device {
+    int number = 0;  // 1-based, in order of publication
+    PanelModel model;
+    std::string path;
+    bool present = true;
+    uint64_t reportsSent = 0;  // input reports produced (each goes to every open handle)
+};
+
+class PanelBank {
+public:
+    // Publishes one more panel; numbers run 1, 2, ... across all kinds.
+    Device& Add(PanelKind kind, bool upperIds = false);
+    Device* Find(int number);
+    const Device* Find(int number) const;
+    std::vector<Device>& Devices() { return devices_; }
+    const std::vector<Device>& Devices() const { return devices_; }
+
+private:
+    std::vector<Device> devices_;
+};
+
+struct Step {
+    enum class What {
+        Raw,       // send `raw` as it is
+        Hold,      // set or clear held bits (`mask`) and send
+        Pulse,     // set or clear knob pulse bits and send
+        Selector,  // move a selector (`mask`, `bits`) and send
+        Unplug,
+        Plug,
+    };
+    double atMs = 0;  // from the start of the plan
+    int device = 0;
+    What what = What::Raw;
+    uint32_t mask = 0;
+    uint32_t bits = 0;
+    bool on = false;
+    InputReport raw{};
+};
+
+struct Plan {
+    std::string reply;  // "ok ..." or "error ..."
+    std::vector<Step> steps;
+    bool quit = false;
+};
+
+// Turns one command line into a plan. Read-only commands are answered from
+// the bank as it is now.
+Plan Interpret(const PanelBank& bank, const std::string& line);
+
+// Carries out one step; returns the input report to send, if any.
+std::optional<InputReport> Apply(PanelBank& bank, const Step& step);
+
+// One line per device for the status window and `list`.
+std::string DescribeDevice(const Device& device);
+
+// The commands, one line each, for `help`.
+const char* CommandSummary();
+
+} // namespace orvex::virtualpanels
