@@ -255,9 +255,14 @@ void cOFFSET::SetData(int64_t value) {
     switch (dataType_) {
     case 6: int64_ = value; return;
     case 9: SetData(std::string_view(std::to_string(value))); return;
-    default: break;
+    case 1: case 2: case 3: case 4: case 5: break;
+    default:
+        // The floating-point types take any 64-bit value (rounded to their
+        // precision); an unknown type stores nothing.
+        SetData(static_cast<double>(value));
+        return;
     }
-    // Every other integer type is at most 32 bits wide: a value outside the
+    // The other integer types are at most 32 bits wide: a value outside the
     // 32-bit range overflows before any precision could matter.
     if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
         throw OverflowError("value out of range");

@@ -4,19 +4,44 @@
 
 namespace orvex::win32 {
 
-std::string ExecutableFolder() {
+std::string ExecutablePath() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
         DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
         if (n < path.size()) {
             path.resize(n);
-            break;
+            return path;
         }
+        // Truncated: try again with more room.
         path.resize(path.size() * 2);
     }
+}
+
+std::string ExecutableFolder() {
+    const std::string path = ExecutablePath();
     auto slash = path.find_last_of("\\/");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string ExecutableStem() {
+    std::string name = ExecutablePath();
+    const auto slash = name.find_last_of("\\/");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    const auto dot = name.find_last_of('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name;
+}
+
+double NowMs() {
+    static const double perMs = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return static_cast<double>(f.QuadPart) / 1000.0;
+    }();
+    LARGE_INTEGER c;
+    ::QueryPerformanceCounter(&c);
+    return static_cast<double>(c.QuadPart) / perMs;
 }
 
 std::string ErrorText(unsigned long error) {

@@ -5,8 +5,18 @@
 
 namespace orvex::win32 {
 
+// Full path of the running executable ("" if it cannot be had).
+std::string ExecutablePath();
+
 // Folder of the running executable, with a trailing backslash.
 std::string ExecutableFolder();
+
+// File name of the running executable without folder and extension.
+std::string ExecutableStem();
+
+// Milliseconds on the performance counter: a steady, fine-grained clock for
+// deadlines and time measurements within one process.
+double NowMs();
 
 // The text of a Win32 error number, without the trailing line break.
 std::string ErrorText(unsigned long error);

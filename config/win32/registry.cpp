@@ -1,5 +1,7 @@
 #include "config/win32/registry.h"
 
+#include "common/win32/process_util.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -10,17 +12,6 @@ namespace {
 
 constexpr REGSAM kQueryAccess = KEY_QUERY_VALUE; // 1
 constexpr REGSAM kAllAccess = 0x3F;              // query, set, create, enumerate, notify, link
-
-std::string ProgramName() {
-    char path[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string name(path, n);
-    const std::size_t slash = name.find_last_of("\\/");
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-    const std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos) name.erase(dot);
-    return name;
-}
 
 std::string Expand(const std::string& text) {
     const DWORD needed = ::ExpandEnvironmentStringsA(text.c_str(), nullptr, 0);
@@ -36,7 +27,7 @@ std::string Expand(const std::string& text) {
 
 bool cRegistry::Fail(std::string description, long code) {
     error_.Number = kRegistryErrorNumber;
-    error_.Source = ProgramName() + ".cRegistry";
+    error_.Source = orvex::win32::ExecutableStem() + ".cRegistry";
     error_.Description = std::move(description);
     error_.Code = code;
     return false;
@@ -61,24 +52,46 @@ bool cRegistry::OpenRoot(UniqueKey& remote, HKEY& root, const char* failurePrefi
     return true;
 }
 
+bool cRegistry::OpenSection(OpenedSection& section, REGSAM access, LONG* openError) {
+    if (openError) *openError = ERROR_SUCCESS;
+    HKEY root = nullptr;
+    if (!OpenRoot(section.remote, root, "Failed to open key '")) return false;
+    HKEY opened = nullptr;
+    const LONG rc = ::RegOpenKeyExA(root, SectionKey.c_str(), 0, access, &opened);
+    if (rc != ERROR_SUCCESS) {
+        if (openError) *openError = rc;
+        return false;
+    }
+    section.key.reset(opened);
+    return true;
+}
+
+bool cRegistry::CreateSection(OpenedSection& section) {
+    HKEY root = nullptr;
+    if (!OpenRoot(section.remote, root, "Failed to create registry Key: '")) return false;
+    HKEY created = nullptr;
+    const LONG rc = ::RegCreateKeyExA(root, SectionKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAllAccess,
+                                      nullptr, &created, nullptr);
+    if (rc != ERROR_SUCCESS) return Fail("Failed to create registry Key: '" + Where(false) + "'", rc);
+    section.key.reset(created);
+    return true;
+}
+
 RegistryValue cRegistry::Value() {
     error_ = {};
-    UniqueKey remote;
-    HKEY root = nullptr;
-    if (!OpenRoot(remote, root, "Failed to open key '")) return Default;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, SectionKey.c_str(), 0, kQueryAccess, &opened) != ERROR_SUCCESS) return Default;
-    UniqueKey key(opened);
+    OpenedSection section;
+    if (!OpenSection(section, kQueryAccess)) return Default;
+    const HKEY key = section.key.get();
     DWORD type = 0;
     DWORD size = 0;
-    if (::RegQueryValueExA(key.get(), ValueKey.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExA(key, ValueKey.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return Default;
     std::vector<std::uint8_t> data;
     LONG rc;
     do { // the value may grow between the two calls
         data.assign(size + 2, 0);
         size = static_cast<DWORD>(data.size());
-        rc = ::RegQueryValueExA(key.get(), ValueKey.c_str(), nullptr, &type, data.data(), &size);
+        rc = ::RegQueryValueExA(key, ValueKey.c_str(), nullptr, &type, data.data(), &size);
     } while (rc == ERROR_MORE_DATA);
     if (rc != ERROR_SUCCESS) return Default;
     data.resize(size);
@@ -107,14 +120,8 @@ RegistryValue cRegistry::Value() {
 
 bool cRegistry::Value(const RegistryValue& value) {
     error_ = {};
-    UniqueKey remote;
-    HKEY root = nullptr;
-    if (!OpenRoot(remote, root, "Failed to create registry Key: '")) return false;
-    HKEY created = nullptr;
-    LONG rc = ::RegCreateKeyExA(root, SectionKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAllAccess, nullptr,
-                                &created, nullptr);
-    if (rc != ERROR_SUCCESS) return Fail("Failed to create registry Key: '" + Where(false) + "'", rc);
-    UniqueKey key(created);
+    OpenedSection section;
+    if (!CreateSection(section)) return false;
     std::vector<std::uint8_t> data;
     switch (ValueType) {
     case REG_SZ:
@@ -145,8 +152,8 @@ bool cRegistry::Value(const RegistryValue& value) {
         }
         break;
     }
-    rc = ::RegSetValueExA(key.get(), ValueKey.c_str(), 0, ValueType, data.empty() ? nullptr : data.data(),
-                          static_cast<DWORD>(data.size()));
+    const LONG rc = ::RegSetValueExA(section.key.get(), ValueKey.c_str(), 0, ValueType,
+                                     data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
     if (rc != ERROR_SUCCESS)
         return Fail("Failed to set registry value Key: '" + Where(true) + "' to value: '" + ToText(value) + "'", rc);
     return true;
@@ -154,40 +161,27 @@ bool cRegistry::Value(const RegistryValue& value) {
 
 bool cRegistry::DeleteValue() {
     error_ = {};
-    UniqueKey remote;
-    HKEY root = nullptr;
-    if (!OpenRoot(remote, root, "Failed to open key '")) return false;
-    HKEY opened = nullptr;
-    LONG rc = ::RegOpenKeyExA(root, SectionKey.c_str(), 0, kAllAccess, &opened);
-    if (rc != ERROR_SUCCESS) return Fail("Failed to open key '" + Where(true) + "' for delete access", rc);
-    UniqueKey key(opened);
-    rc = ::RegDeleteValueA(key.get(), ValueKey.c_str());
+    OpenedSection section;
+    LONG rc = ERROR_SUCCESS;
+    if (!OpenSection(section, kAllAccess, &rc)) {
+        if (rc != ERROR_SUCCESS) Fail("Failed to open key '" + Where(true) + "' for delete access", rc);
+        return false;
+    }
+    rc = ::RegDeleteValueA(section.key.get(), ValueKey.c_str());
     if (rc != ERROR_SUCCESS) return Fail("Failed to delete registry Key: '" + Where(true) + "'", rc);
     return true;
 }
 
 bool cRegistry::KeyExists() {
     error_ = {};
-    UniqueKey remote;
-    HKEY root = nullptr;
-    if (!OpenRoot(remote, root, "Failed to open key '")) return false;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, SectionKey.c_str(), 0, kQueryAccess, &opened) != ERROR_SUCCESS) return false;
-    UniqueKey key(opened);
-    return true;
+    OpenedSection section;
+    return OpenSection(section, kQueryAccess);
 }
 
 bool cRegistry::CreateKey() {
     error_ = {};
-    UniqueKey remote;
-    HKEY root = nullptr;
-    if (!OpenRoot(remote, root, "Failed to create registry Key: '")) return false;
-    HKEY created = nullptr;
-    const LONG rc = ::RegCreateKeyExA(root, SectionKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kAllAccess,
-                                      nullptr, &created, nullptr);
-    if (rc != ERROR_SUCCESS) return Fail("Failed to create registry Key: '" + Where(false) + "'", rc);
-    UniqueKey key(created);
-    return true;
+    OpenedSection section;
+    return CreateSection(section);
 }
 
 bool cRegistry::DeleteKey() {
@@ -203,21 +197,18 @@ bool cRegistry::DeleteKey() {
 std::vector<std::string> cRegistry::EnumerateValues() {
     error_ = {};
     std::vector<std::string> names;
-    UniqueKey remote;
-    HKEY root = nullptr;
-    if (!OpenRoot(remote, root, "Failed to open key '")) return names;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, SectionKey.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return names;
-    UniqueKey key(opened);
+    OpenedSection section;
+    if (!OpenSection(section, kQueryAccess)) return names;
+    const HKEY key = section.key.get();
     DWORD count = 0;
     DWORD longest = 0;
-    if (::RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest, nullptr,
+    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longest, nullptr,
                            nullptr, nullptr) != ERROR_SUCCESS)
         return names;
     std::vector<char> name(longest + 2);
     for (DWORD i = 0; i < count; ++i) {
         DWORD length = static_cast<DWORD>(name.size());
-        if (::RegEnumValueA(key.get(), i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (::RegEnumValueA(key, i, name.data(), &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         names.emplace_back(name.data(), length);
     }
@@ -227,14 +218,10 @@ std::vector<std::string> cRegistry::EnumerateValues() {
 std::vector<std::string> cRegistry::EnumerateSections() {
     error_ = {};
     std::vector<std::string> names;
-    UniqueKey remote;
-    HKEY root = nullptr;
-    if (!OpenRoot(remote, root, "Failed to open key '")) return names;
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExA(root, SectionKey.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &opened) != ERROR_SUCCESS) return names;
-    UniqueKey key(opened);
+    OpenedSection section;
+    if (!OpenSection(section, KEY_ENUMERATE_SUB_KEYS)) return names;
     char name[MAX_PATH + 1] = {};
-    for (DWORD i = 0; ::RegEnumKeyA(key.get(), i, name, static_cast<DWORD>(sizeof name)) == ERROR_SUCCESS; ++i)
+    for (DWORD i = 0; ::RegEnumKeyA(section.key.get(), i, name, static_cast<DWORD>(sizeof name)) == ERROR_SUCCESS; ++i)
         names.emplace_back(name);
     return names;
 }

@@ -59,6 +59,18 @@ private:
     // The root to open SectionKey under: ClassKey itself, or the same root of
     // Machine (connected, held by remote).
     bool OpenRoot(UniqueKey& remote, HKEY& root, const char* failurePrefix);
+    // SectionKey opened under the root (members in closing order: the key
+    // goes before the remote root).
+    struct OpenedSection {
+        UniqueKey remote;
+        UniqueKey key;
+    };
+    // Opens SectionKey with `access`. A root that cannot be reached is
+    // reported; a section that cannot be opened is not (its code goes to
+    // *openError, for the callers that report it).
+    bool OpenSection(OpenedSection& section, REGSAM access, LONG* openError = nullptr);
+    // Creates or opens SectionKey for writing; a failure is reported.
+    bool CreateSection(OpenedSection& section);
     std::string Where(bool withValue) const;
 
     RegistryError error_;

@@ -2,6 +2,7 @@
 
 #include "relaybox/hid/hid_core.h"
 #include "relaybox/hid/hid_system.h"
+#include "relaybox/process_priority.h"
 
 namespace orvex::relaybox::server {
 
@@ -24,6 +25,13 @@ uint64_t AutomaticReaderAffinity(uint64_t processMask) {
 
 uint64_t AutomaticTimerAffinity(uint64_t processMask) {
     return static_cast<uint32_t>(hid::AutomaticTimerAffinity(static_cast<int32_t>(processMask)));
+}
+
+void ApplyLoopPriority(long priority, long affinity, uint64_t (*automatic)(uint64_t processMask)) {
+    process::SetProcessPriority(0, 0, static_cast<uint32_t>(priority));
+    const uint64_t processMask = process::CurrentProcessAffinity();
+    const uint64_t mask = affinity == -1 ? automatic(processMask) : static_cast<uint32_t>(affinity);
+    if (mask != 0) process::SetCurrentProcessAffinity(mask);
 }
 
 } // namespace orvex::relaybox::server

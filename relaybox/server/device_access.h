@@ -27,4 +27,9 @@ bool ReadCapabilities(const std::string& path, hid::HidCaps& caps);
 uint64_t AutomaticReaderAffinity(uint64_t processMask);
 uint64_t AutomaticTimerAffinity(uint64_t processMask);
 
+// Sets the process's priority class and affinity as a loop's Priority and
+// Affinity ask; an Affinity of -1 takes the mask `automatic` picks, and a
+// mask of 0 leaves the affinity alone.
+void ApplyLoopPriority(long priority, long affinity, uint64_t (*automatic)(uint64_t processMask));
+
 } // namespace orvex::relaybox::server

@@ -7,29 +7,9 @@ namespace orvex::relaybox::server {
 
 namespace {
 
-class HidDObject final : public DispatchImpl<IcHidD>, public ISupportErrorInfo, public RefCounted<HidDObject> {
+class HidDObject final : public AutomationObject<HidDObject, IcHidD> {
 public:
-    HidDObject() : DispatchImpl<IcHidD>(IID_IcHidD) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IDispatch) ||
-            ::IsEqualIID(riid, IID_IcHidD))
-            *out = static_cast<IcHidD*>(this);
-        else if (::IsEqualIID(riid, IID_ISupportErrorInfo))
-            *out = static_cast<ISupportErrorInfo*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
-
-    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
-        return ::IsEqualIID(riid, IID_IcHidD) ? S_OK : S_FALSE;
-    }
+    HidDObject() : AutomationObject(IID_IcHidD) {}
 
     HRESULT STDMETHODCALLTYPE Scan(LONG vendorId, LONG productId, SHORT* count) override {
         if (!count) return E_POINTER;

@@ -68,4 +68,118 @@ private:
     Owner& owner_;
 };
 
+// IUnknown, IDispatch and ISupportErrorInfo of a class with one dual
+// interface `Itf`; Derived implements the interface's own methods.
+template <class Derived, class Itf>
+class AutomationObject : public DispatchImpl<Itf>, public ISupportErrorInfo, public RefCounted<Derived> {
+public:
+    AutomationObject(const AutomationObject&) = delete;
+    AutomationObject& operator=(const AutomationObject&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IDispatch) || ::IsEqualIID(riid, iid_))
+            *out = static_cast<Itf*>(this);
+        else if (::IsEqualIID(riid, IID_ISupportErrorInfo))
+            *out = static_cast<ISupportErrorInfo*>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return this->AddRefImpl(); }
+    ULONG STDMETHODCALLTYPE Release() override { return this->ReleaseImpl(); }
+
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
+        return ::IsEqualIID(riid, iid_) ? S_OK : S_FALSE;
+    }
+
+protected:
+    explicit AutomationObject(const IID& iid) : DispatchImpl<Itf>(iid), iid_(iid) {}
+    ~AutomationObject() = default;
+
+    // Property accessors over a plain field.
+    template <class T>
+    static HRESULT Get(T* out, T value) {
+        if (!out) return E_POINTER;
+        *out = value;
+        return S_OK;
+    }
+    template <class T>
+    static HRESULT Put(T& field, T value) {
+        field = value;
+        return S_OK;
+    }
+
+private:
+    IID iid_;
+};
+
+// An automation object that also runs a loop on its own thread (its
+// Runnable part is what the start queue calls), raises the events of one
+// source interface `events`, and has the loop's Priority and Affinity
+// properties.
+template <class Derived, class Itf>
+class ThreadedEventObject : public AutomationObject<Derived, Itf>, public IConnectionPointContainer {
+    using Base = AutomationObject<Derived, Itf>;
+
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (::IsEqualIID(riid, IID_Runnable))
+            *out = static_cast<Runnable*>(&runnable_);
+        else if (::IsEqualIID(riid, IID_IConnectionPointContainer))
+            *out = static_cast<IConnectionPointContainer*>(this);
+        else
+            return Base::QueryInterface(riid, out);
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return Base::AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return Base::Release(); }
+
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
+        return ::IsEqualIID(riid, IID_Runnable) ? S_OK : Base::InterfaceSupportsErrorInfo(riid);
+    }
+
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!::IsEqualIID(riid, events_.Events())) return CONNECT_E_NOCONNECTION;
+        events_.AddRef();
+        *out = &events_;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE get_Priority(LONG* value) override { return Base::Get(value, priority_); }
+    HRESULT STDMETHODCALLTYPE put_Priority(LONG value) override { return Base::Put(priority_, value); }
+    HRESULT STDMETHODCALLTYPE get_Affinity(LONG* value) override { return Base::Get(value, affinity_); }
+    HRESULT STDMETHODCALLTYPE put_Affinity(LONG value) override { return Base::Put(affinity_, value); }
+
+    // Runnable::Start, on the object's own thread: the loop.
+    virtual HRESULT RunnableStart() = 0;
+
+protected:
+    ThreadedEventObject(const IID& iid, const IID& events)
+        : Base(iid), events_(*static_cast<Itf*>(this), *this, events) {}
+    ~ThreadedEventObject() {
+        stopRequested_ = true;
+        events_.Clear();
+    }
+
+    RunnablePart<ThreadedEventObject> runnable_{*this};
+    EventSource events_;
+    LONG priority_ = ABOVE_NORMAL_PRIORITY_CLASS;
+    LONG affinity_ = -1; // -1: chosen automatically
+    bool running_ = false;
+    bool queued_ = false; // started, waiting for its thread
+    bool stopRequested_ = false;
+};
+
 } // namespace orvex::relaybox::server

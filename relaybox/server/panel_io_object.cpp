@@ -1,7 +1,6 @@
 // cPanelIO: one panel's reader. StartThread queues the object; its loop then
 // runs on the object's own thread, reads 4-byte input reports with a bounded
 // wait, lets the client's calls run once per pass and raises RawInput.
-#include "relaybox/process_priority.h"
 #include "relaybox/server/device_access.h"
 #include "relaybox/server/objects.h"
 #include "relaybox/server/start_queue.h"
@@ -22,56 +21,9 @@ long NextDeviceToken() {
     return ::InterlockedIncrement(&token);
 }
 
-class PanelIOObject final : public DispatchImpl<IcPanelIO>,
-                            public ISupportErrorInfo,
-                            public IConnectionPointContainer,
-                            public RefCounted<PanelIOObject> {
+class PanelIOObject final : public ThreadedEventObject<PanelIOObject, IcPanelIO> {
 public:
-    PanelIOObject() : DispatchImpl<IcPanelIO>(IID_IcPanelIO) {}
-    ~PanelIOObject() {
-        stopRequested_ = true;
-        events_.Clear();
-    }
-    PanelIOObject(const PanelIOObject&) = delete;
-    PanelIOObject& operator=(const PanelIOObject&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IDispatch) ||
-            ::IsEqualIID(riid, IID_IcPanelIO))
-            *out = static_cast<IcPanelIO*>(this);
-        else if (::IsEqualIID(riid, IID_Runnable))
-            *out = static_cast<Runnable*>(&runnable_);
-        else if (::IsEqualIID(riid, IID_ISupportErrorInfo))
-            *out = static_cast<ISupportErrorInfo*>(this);
-        else if (::IsEqualIID(riid, IID_IConnectionPointContainer))
-            *out = static_cast<IConnectionPointContainer*>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
-    ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(); }
-
-    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
-        return ::IsEqualIID(riid, IID_IcPanelIO) || ::IsEqualIID(riid, IID_Runnable) ? S_OK : S_FALSE;
-    }
-
-    // IConnectionPointContainer
-    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!::IsEqualIID(riid, DIID_DcPanelIOEvents)) return CONNECT_E_NOCONNECTION;
-        events_.AddRef();
-        *out = &events_;
-        return S_OK;
-    }
+    PanelIOObject() : ThreadedEventObject(IID_IcPanelIO, DIID_DcPanelIOEvents) {}
 
     // IcPanelIO
     HRESULT STDMETHODCALLTYPE get_DevicePathName(BSTR* value) override {
@@ -87,10 +39,6 @@ public:
     HRESULT STDMETHODCALLTYPE put_HiddTimeout(LONG value) override { return Put(hiddTimeout_, value); }
     HRESULT STDMETHODCALLTYPE get_HIDHandle(LONG* value) override { return Get(value, hidHandle_); }
     HRESULT STDMETHODCALLTYPE put_HIDHandle(LONG value) override { return Put(hidHandle_, value); }
-    HRESULT STDMETHODCALLTYPE get_Priority(LONG* value) override { return Get(value, priority_); }
-    HRESULT STDMETHODCALLTYPE put_Priority(LONG value) override { return Put(priority_, value); }
-    HRESULT STDMETHODCALLTYPE get_Affinity(LONG* value) override { return Get(value, affinity_); }
-    HRESULT STDMETHODCALLTYPE put_Affinity(LONG value) override { return Put(affinity_, value); }
 
     HRESULT STDMETHODCALLTYPE StartThread() override {
         stopRequested_ = false;
@@ -109,13 +57,9 @@ public:
     }
 
     // Runnable
-    HRESULT RunnableStart() {
+    HRESULT RunnableStart() override {
         queued_ = false;
-        process::SetProcessPriority(0, 0, static_cast<uint32_t>(priority_));
-        const uint64_t processMask = process::CurrentProcessAffinity();
-        const uint64_t mask = affinity_ == -1 ? AutomaticReaderAffinity(processMask)
-                                              : static_cast<uint32_t>(affinity_);
-        if (mask != 0) process::SetCurrentProcessAffinity(mask);
+        ApplyLoopPriority(priority_, affinity_, AutomaticReaderAffinity);
 
         running_ = true;
         auto device = Devices().Open(com::Bstr::ToString(path_.c_str()), true);
@@ -142,17 +86,6 @@ public:
     }
 
 private:
-    template <class T>
-    static HRESULT Get(T* out, T value) {
-        if (!out) return E_POINTER;
-        *out = value;
-        return S_OK;
-    }
-    template <class T>
-    static HRESULT Put(T& field, T value) {
-        field = value;
-        return S_OK;
-    }
     static HRESULT ReadThreadError() {
         return RaiseError(IID_Runnable, kErrReadThread, ErrorProcedure(kErrReadThread),
                           ErrorDescription(kErrReadThread));
@@ -172,16 +105,9 @@ private:
         events_.Fire(kRawInput, params);
     }
 
-    RunnablePart<PanelIOObject> runnable_{*this};
-    EventSource events_{*static_cast<IcPanelIO*>(this), *this, DIID_DcPanelIOEvents};
     std::wstring path_;
     LONG hiddTimeout_ = 3000;
     LONG hidHandle_ = 0;
-    LONG priority_ = ABOVE_NORMAL_PRIORITY_CLASS;
-    LONG affinity_ = -1;
-    bool running_ = false;
-    bool queued_ = false;
-    bool stopRequested_ = false;
 };
 
 } // namespace

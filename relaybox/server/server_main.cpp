@@ -2,6 +2,7 @@
 // its classes until the last object is released; /regserver and
 // /unregserver register or remove it for the current user (/s: no message
 // box on failure, only the exit code).
+#include "common/win32/process_util.h"
 #include "relaybox/server/object_thread.h"
 #include "relaybox/server/objects.h"
 #include "relaybox/server/registration.h"
@@ -37,12 +38,6 @@ bool HasSwitch(const std::string& commandLine, const char* name) {
         }
     }
     return false;
-}
-
-std::string ExecutablePath() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
 }
 
 int Serve() {
@@ -81,7 +76,7 @@ int Serve() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     const std::string args = commandLine ? commandLine : "";
     if (HasSwitch(args, "regserver")) {
-        const std::string failure = RegisterServer(ExecutablePath());
+        const std::string failure = RegisterServer(orvex::win32::ExecutablePath());
         if (failure.empty()) return 0;
         if (!HasSwitch(args, "s"))
             ::MessageBoxA(nullptr, ("Registration failed: " + failure).c_str(), ExecutableName().c_str(),

@@ -21,24 +21,11 @@ struct CachedInfo {
 std::array<CachedInfo, 8> g_infos{};
 size_t g_infoCount = 0;
 
-std::string ModulePath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
 } // namespace
 
 HRESULT LoadServerTypeLib() {
     if (g_typeLib) return S_OK;
-    std::wstring path = com::Wide(ModulePath());
+    std::wstring path = com::Wide(win32::ExecutablePath());
     HRESULT hr = ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, g_typeLib.Put());
     if (FAILED(hr)) return hr;
     UINT count = g_typeLib->GetTypeInfoCount();
@@ -80,13 +67,7 @@ ITypeInfo* ServerTypeInfo(const IID& iid) {
 }
 
 const std::string& ExecutableName() {
-    static const std::string name = [] {
-        std::string path = ModulePath();
-        auto slash = path.find_last_of("\\/");
-        std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-        auto dot = file.find_last_of('.');
-        return dot == std::string::npos ? file : file.substr(0, dot);
-    }();
+    static const std::string name = win32::ExecutableStem();
     return name;
 }
 

@@ -163,6 +163,18 @@ TEST_F(OffsetTest, ValuesThatDoNotFitRaiseAndKeepTheStorage) {
     EXPECT_THROW(small.SetData("12x"), TypeMismatchError);
     small.SetData("  200 ");
     EXPECT_EQ(small.Data().AsLong(), 200);
+
+    // Wide integers fit the floating-point types; an unknown type ignores them.
+    cOFFSET wide(link);
+    wide.SetDataType(8);
+    wide.SetData(int64_t{5000000000});
+    EXPECT_EQ(wide.Data().AsDouble(), 5e9);
+    wide.SetDataType(7);
+    wide.SetData(int64_t{-5000000000});
+    EXPECT_EQ(wide.Data().AsDouble(), -5e9);
+    wide.SetDataType(12);
+    EXPECT_NO_THROW(wide.SetData(int64_t{5000000000}));
+    EXPECT_TRUE(wide.Data().IsEmpty());
 }
 
 TEST_F(OffsetTest, TextStopsAtZeroOrLenght) {

@@ -8,9 +8,10 @@
 
 namespace orvex::simlink {
 
-// Runs every message pending for this thread once (translate and dispatch),
-// then returns. A WM_QUIT found on the way is posted again so that the
-// thread's own message loop still sees it.
+// Runs the messages pending for this thread once (translate and dispatch),
+// then returns; messages that arrive while it runs (a timer due again, a
+// message a handler posts) end it, so it always returns. A WM_QUIT found on
+// the way is posted again so that the thread's own message loop still sees it.
 void DoEvents();
 
 // GetTickCount, Sleep and DoEvents.

@@ -1,6 +1,7 @@
 #include "tools/virtualpanels/engine_win32.h"
 
 #include "common/win32/handles.h"
+#include "common/win32/process_util.h"
 #include "relaybox/hid/virtual_protocol.h"
 
 #include <windows.h>
@@ -26,16 +27,7 @@ constexpr DWORD kPipeBufferBytes = 16 * 1024;
 constexpr size_t kQueuedReportsPerHandle = 32;  // as a HID driver's input buffer
 constexpr double kSnapshotPeriodMs = 100;
 
-double NowMs() {
-    static const double perMs = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER c;
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / perMs;
-}
+using win32::NowMs;
 
 struct Endpoint;
 

@@ -2,6 +2,7 @@
 // control command that injects a report to ReadReport returning it, and the
 // cost of a feature write. Prints figures; not a test.
 //   hid_latency_bench [reports]
+#include "common/win32/process_util.h"
 #include "relaybox/hid/hid_system.h"
 #include "tools/virtualpanels/virtualpanels_client.h"
 
@@ -21,16 +22,7 @@ using orvex::virtualpanels::VirtualPanelsProcess;
 
 namespace {
 
-double NowUs() {
-    static const double perUs = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1e6;
-    }();
-    LARGE_INTEGER c;
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) / perUs;
-}
+double NowUs() { return orvex::win32::NowMs() * 1000.0; }
 
 void Print(const char* what, std::vector<double> us) {
     if (us.empty()) return;
