@@ -72,7 +72,7 @@ int main() {
         return 1;
     }
     const int32_t written = standby.GetBCD();
-    std::printf("tuned COM1 standby to %.3f MHz (BCD %04X written to 0x311A)\n", after, written);
+    std::printf("tuned COM1 standby to %.3f MHz (digits %04d written as BCD to 0x311A)\n", after, written);
 
     standby.SetBcd(0);
     standby.DirectRead(true);
