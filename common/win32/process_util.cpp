@@ -56,4 +56,17 @@ std::string ErrorText(unsigned long error) {
     return text;
 }
 
+void* StartToolBesideProgram(const std::string& exeName, const std::string& args) {
+    std::string commandLine = "\"" + ExecutableFolder() + exeName + "\" --parent " +
+                              std::to_string(::GetCurrentProcessId()) + " " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                          &si, &pi))
+        return nullptr;
+    ::CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
 } // namespace orvex::win32

@@ -5,6 +5,11 @@
 
 namespace orvex::win32 {
 
+// Starts a development tool that lies beside the running program, tied to
+// this process's life with "--parent <pid>" (the tool quits should we die),
+// with no console window. Returns the process handle (to close), or nullptr.
+void* StartToolBesideProgram(const std::string& exeName, const std::string& args);
+
 // Full path of the running executable ("" if it cannot be had).
 std::string ExecutablePath();
 

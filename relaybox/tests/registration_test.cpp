@@ -7,6 +7,7 @@
 
 #include "common/win32/handles.h"
 #include "common/win32/process_util.h"
+#include "tools/virtualpanels/virtualpanels_client.h"
 
 #include <gtest/gtest.h>
 
@@ -155,7 +156,13 @@ TEST_F(RegistrationTest, ScriptClientDrivesTheServerByName) {
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    std::string commandLine = "cscript.exe //nologo \"" + script + "\"";
+    // A live virtual panel keeps the script's reader running, so that its
+    // second StartThread meets a running loop (a path that cannot be opened
+    // would end the loop at once).
+    ::SetEnvironmentVariableA("ORVEX_VIRTUAL_PANELS", "RelayboxScriptTest");
+    virtualpanels::VirtualPanelsProcess panels;
+    ASSERT_TRUE(panels.Start("--hidden --pipe RelayboxScriptTest --radio 1"));
+    std::string commandLine = "cscript.exe //nologo \"" + script + "\" \"" + panels.Path(1) + "\"";
     PROCESS_INFORMATION info{};
     ASSERT_TRUE(::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                                  &startup, &info));

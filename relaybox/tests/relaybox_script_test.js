@@ -26,9 +26,10 @@ var reader = new ActiveXObject("Relaybox.cPanelIO");
 check(reader.HiddTimeout === 3000 && reader.HIDHandle === 0, "reader defaults");
 check(reader.Priority === 0x8000 && reader.Affinity === -1, "reader priority and affinity defaults");
 reader.HiddTimeout = 1500;
-reader.DevicePathName = "\\\\?\\hid#vid_06a3&pid_0d05#none";
+var panelPath = WScript.Arguments.length > 0 ? WScript.Arguments(0) : "\\\\?\\hid#vid_06a3&pid_0d05#none";
+reader.DevicePathName = panelPath;
 check(reader.HiddTimeout === 1500, "HiddTimeout written");
-check(reader.DevicePathName === "\\\\?\\hid#vid_06a3&pid_0d05#none", "DevicePathName written");
+check(reader.DevicePathName === panelPath, "DevicePathName written");
 reader.StartThread();
 try {
     reader.StartThread();

@@ -39,16 +39,8 @@ bool SimStandinProcess::Start(const std::string& args) {
         if (word == "--pipe") in >> pipeName;
     pipePath_ = simstandin::PipePath(pipeName);
 
-    std::string commandLine = "\"" + win32::ExecutableFolder() + "SimStandin.exe\" --parent " +
-                              std::to_string(::GetCurrentProcessId()) + " " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &si, &pi))
-        return false;
-    impl_->process.reset(pi.hProcess);
-    ::CloseHandle(pi.hThread);
+    impl_->process.reset(win32::StartToolBesideProgram("SimStandin.exe", args));
+    if (!impl_->process) return false;
 
     const ULONGLONG deadline = ::GetTickCount64() + kStartTimeoutMs;
     while (::GetTickCount64() < deadline) {
@@ -61,7 +53,7 @@ bool SimStandinProcess::Start(const std::string& args) {
         // The pipe may belong to a stand-in left over from elsewhere (ours
         // then ends at once): it is ours when it names our process.
         if (PipeRequest(pipePath_, "pid", 1000, reply, error) &&
-            reply == "ok " + std::to_string(pi.dwProcessId))
+            reply == "ok " + std::to_string(::GetProcessId(impl_->process.get())))
             return true;
         ::Sleep(50);
     }

@@ -53,17 +53,8 @@ bool VirtualPanelsProcess::Start(const std::string& args) {
     for (std::string word; in >> word;)
         if (word == "--pipe") in >> instance_;
 
-    // --parent: the program quits by itself should this process die.
-    std::string commandLine = "\"" + win32::ExecutableFolder() + "VirtualPanels.exe\" --parent " +
-                              std::to_string(::GetCurrentProcessId()) + " " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof(STARTUPINFOA);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &si, &pi))
-        return false;
-    impl_->process.reset(pi.hProcess);
-    ::CloseHandle(pi.hThread);
+    impl_->process.reset(win32::StartToolBesideProgram("VirtualPanels.exe", args));
+    if (!impl_->process) return false;
 
     const ULONGLONG deadline = ::GetTickCount64() + 20000;
     while (::GetTickCount64() < deadline) {
