@@ -12,7 +12,7 @@ if(MSVC)
 else()
   target_compile_options(orvex_options INTERFACE
     -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
-    -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+    -Woverloaded-virtual -Wformat=2 -Wimplicit-fallthrough)
   if(ORVEX_WERROR)
     target_compile_options(orvex_options INTERFACE -Werror)
   endif()
