@@ -70,7 +70,20 @@ struct WindowTraits {
     static void close(value_type h) noexcept { ::DestroyWindow(h); }
 };
 
+struct IconTraits {
+    using value_type = HICON;
+    static value_type invalid() noexcept { return nullptr; }
+    static void close(value_type h) noexcept { ::DestroyIcon(h); }
+};
+struct DcTraits {  // memory device contexts (CreateCompatibleDC)
+    using value_type = HDC;
+    static value_type invalid() noexcept { return nullptr; }
+    static void close(value_type h) noexcept { ::DeleteDC(h); }
+};
+
 using UniqueHandle = UniqueResource<HandleTraits>;
+using UniqueIcon = UniqueResource<IconTraits>;
+using UniqueDc = UniqueResource<DcTraits>;
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueView = UniqueResource<ViewTraits>;
 using UniqueAtom = UniqueResource<AtomTraits>;
