@@ -1,0 +1,551 @@
+#include "panels/radio/win32/ctl_radio_panel.h"
+
+#include "relaybox/client/relaybox_client.h"
+#include "relaybox/hid/hid_system.h"
+#include "simlink/win32/wait_win32.h"
+
+#include <commctrl.h>
+#include <ocidl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orvex::panels::radio {
+
+namespace {
+
+constexpr const char* kClassName = "OrvexRadioPanel";
+constexpr UINT_PTR kTimerButton = 1;
+constexpr UINT_PTR kTimerRotSpeed1 = 2;
+constexpr UINT_PTR kTimerRotSpeed2 = 3;
+constexpr int kSetupId = 100;
+constexpr LONG kReaderTimeoutMs = 1500;
+constexpr DISPID kRawInputDispid = 1;
+
+// The on-screen layout at 96 DPI; row 0 is the upper half, row 1 the lower.
+constexpr int kWidth = 727;   // 10905 twips
+constexpr int kHeight = 191;  // 2865 twips
+constexpr int kRowHeight = 95;
+constexpr int kSelectorX = 98, kSelectorY = 60, kSelectorRadius = 18, kNeedleLength = 26;
+constexpr int kLabelRadiusX = 80, kLabelRadiusY = 44;
+constexpr int kNeedleBase = -100;  // screen direction of 0 degrees, clockwise from straight up
+constexpr int kActiveLeft = 198, kStandbyLeft = 368, kDisplayWidth = 160;
+constexpr int kDisplayTop = 30, kDisplayBottom = 80, kCaptionTop = 12;
+constexpr int kKnobX = 578, kKnobY = 54, kOuterRadius = 32, kInnerRadius = 19;
+constexpr int kSpeedTop = 2, kSpeedBottom = 20;
+constexpr int kButtonLeft = 636, kButtonRight = 716, kButtonTop = 38, kButtonBottom = 66;
+constexpr int kSetupTop = 80, kSetupBottom = 108;
+
+constexpr COLORREF kBackground = RGB(48, 50, 54);
+constexpr COLORREF kText = RGB(210, 212, 216);
+constexpr COLORREF kDim = RGB(140, 144, 150);
+constexpr COLORREF kDisplayBack = RGB(8, 8, 8);
+constexpr COLORREF kDigits = RGB(60, 235, 90);
+constexpr COLORREF kKnobFace = RGB(28, 29, 32);
+constexpr COLORREF kMark = RGB(240, 240, 240);
+constexpr COLORREF kNeedle = RGB(250, 200, 60);
+constexpr COLORREF kPressed = RGB(220, 30, 30);
+constexpr COLORREF kReleased = RGB(255, 255, 255);
+
+constexpr const char* kPositionNames[7] = {"COM1", "COM2", "NAV1", "NAV2", "ADF", "DME", "XPDR"};
+constexpr int kPositionAngles[7] = {0, 38, 71, 108, 131, 158, 195};
+
+const RadioScreen kIdleScreen{};
+
+// A point at `radius` from the centre in a screen direction (degrees
+// clockwise from straight up).
+POINT Polar(int cx, int cy, double degrees, double rx, double ry) {
+    const double r = degrees * 3.14159265358979323846 / 180.0;
+    return POINT{cx + static_cast<LONG>(std::lround(std::sin(r) * rx)),
+                 cy - static_cast<LONG>(std::lround(std::cos(r) * ry))};
+}
+
+void FillRect(HDC dc, const RECT& rc, COLORREF color) {
+    win32::UniqueGdi brush(::CreateSolidBrush(color));
+    ::FillRect(dc, &rc, static_cast<HBRUSH>(brush.get()));
+}
+
+void Circle(HDC dc, int cx, int cy, int r, COLORREF fill, COLORREF edge, int width) {
+    win32::UniqueGdi brush(::CreateSolidBrush(fill));
+    win32::UniqueGdi pen(::CreatePen(PS_SOLID, width, edge));
+    win32::SelectGuard b(dc, brush.get());
+    win32::SelectGuard p(dc, pen.get());
+    ::Ellipse(dc, cx - r, cy - r, cx + r + 1, cy + r + 1);
+}
+
+void Line(HDC dc, POINT from, POINT to, COLORREF color, int width) {
+    win32::UniqueGdi pen(::CreatePen(PS_SOLID, width, color));
+    win32::SelectGuard p(dc, pen.get());
+    ::MoveToEx(dc, from.x, from.y, nullptr);
+    ::LineTo(dc, to.x, to.y);
+}
+
+void Text(HDC dc, const std::string& text, RECT rc, UINT format, COLORREF color) {
+    ::SetTextColor(dc, color);
+    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, format | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+} // namespace
+
+// Receives the reader's RawInput events (marshalled by COM onto the
+// control's thread) and hands them to the control while it is attached.
+class ctlRadioPanel::RawInputSink final : public IDispatch {
+public:
+    explicit RawInputSink(ctlRadioPanel& owner) : owner_(&owner) {}
+    void Detach() noexcept { owner_ = nullptr; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IDispatch) ||
+            ::IsEqualIID(riid, DIID_DcPanelIOEvents)) {
+            *out = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const LONG left = ::InterlockedDecrement(&refs_);
+        if (left == 0) std::unique_ptr<RawInputSink> self(this);
+        return static_cast<ULONG>(left);
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count) *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        if (id != kRawInputDispid) return DISP_E_MEMBERNOTFOUND;
+        if (!params || params->cArgs != 4 || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
+        std::array<std::uint8_t, 4> report{};
+        for (UINT i = 0; i < 4; ++i) {
+            const VARIANTARG& a = params->rgvarg[3 - i];  // arguments travel last to first
+            if (a.vt == (VT_BYREF | VT_UI1) && a.pbVal) report[i] = *a.pbVal;
+            else if (a.vt == VT_UI1) report[i] = a.bVal;
+            else return DISP_E_TYPEMISMATCH;
+        }
+        try {
+            if (owner_) owner_->OnRawInput(report);
+        } catch (...) {
+            // Nothing may cross back into COM; the report is lost.
+        }
+        return S_OK;
+    }
+
+private:
+    ctlRadioPanel* owner_;
+    LONG refs_ = 1;
+};
+
+ctlRadioPanel::ctlRadioPanel() = default;
+
+ctlRadioPanel::~ctlRadioPanel() {
+    Shutdown();
+    Destroy();
+}
+
+SIZE ctlRadioPanel::FixedSize(UINT dpi) { return SIZE{win32::Scale(kWidth, dpi), win32::Scale(kHeight, dpi)}; }
+
+bool ctlRadioPanel::Create(HWND parent, int panelIndex, IRadioPanelEvents& events,
+                           ClickThresholdSource clickThreshold, simlink::IWaitHost& waitHost, int x, int y) {
+    if (Handle()) return false;
+    panelIndex_ = panelIndex;
+    events_ = &events;
+    clickThreshold_ = std::move(clickThreshold);
+    waitHost_ = &waitHost;
+    decoder_.emplace(static_cast<IRadioInputHost&>(*this), events);
+    dpi_ = win32::WindowDpi(parent);
+    const SIZE size = FixedSize(dpi_);
+    if (!Window::Create(kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, x, y,
+                        size.cx, size.cy, parent, nullptr, CS_DBLCLKS, nullptr))
+        return false;
+    dpi_ = win32::WindowDpi(Handle());
+
+    displayFont_ = win32::MakeFixedFont(S(34), true);
+    const RECT setup = Scaled(kButtonLeft, kSetupTop, kButtonRight, kSetupBottom);
+    cmdSetup_ = ::CreateWindowExA(0, "BUTTON", "Setup", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
+                                  setup.left, setup.top, setup.right - setup.left, setup.bottom - setup.top,
+                                  Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSetupId)),
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    if (cmdSetup_) ::SendMessageA(cmdSetup_, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MessageFont(dpi_)), FALSE);
+
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    tooltip_.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                     ::GetModuleHandleA(nullptr), nullptr));
+    if (tooltip_ && cmdSetup_) {
+        static char tip[] = "Click to open the setup form for this panel";
+        TTTOOLINFOA info{};
+        info.cbSize = TTTOOLINFOA_V2_SIZE;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        info.hwnd = Handle();
+        info.uId = reinterpret_cast<UINT_PTR>(cmdSetup_);
+        info.lpszText = tip;
+        ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    return true;
+}
+
+RECT ctlRadioPanel::Scaled(int left, int top, int right, int bottom) const {
+    return RECT{S(left), S(top), S(right), S(bottom)};
+}
+
+RECT ctlRadioPanel::DisplayRect(Display d) const {
+    const int row = d == Display::ActiveUpper || d == Display::StandbyUpper ? 0 : 1;
+    const int left = d == Display::ActiveUpper || d == Display::ActiveLower ? kActiveLeft : kStandbyLeft;
+    const int top = row * kRowHeight;
+    return Scaled(left, top + kDisplayTop, left + kDisplayWidth, top + kDisplayBottom);
+}
+
+RECT ctlRadioPanel::PartRect(std::uint32_t part) const {
+    namespace sc = screen;
+    const int lowerRow =
+        (part & (sc::kNeedleLower | sc::Knob(2) | sc::Knob(3) | sc::kButtonLower | sc::kSpeedLower)) ? kRowHeight : 0;
+    // A needle's move also changes which position name is lit.
+    if (part & (sc::kNeedleUpper | sc::kNeedleLower)) return Scaled(0, lowerRow, kActiveLeft - 2, lowerRow + kRowHeight - 1);
+    if (part & (sc::Knob(0) | sc::Knob(1) | sc::Knob(2) | sc::Knob(3)))
+        return Scaled(kKnobX - kOuterRadius - 2, lowerRow + kKnobY - kOuterRadius - 2, kKnobX + kOuterRadius + 3,
+                      lowerRow + kKnobY + kOuterRadius + 3);
+    if (part & (sc::kButtonUpper | sc::kButtonLower))
+        return Scaled(kButtonLeft - 1, lowerRow + kButtonTop - 1, kButtonRight + 1, lowerRow + kButtonBottom + 1);
+    return Scaled(kKnobX - 48, lowerRow + kSpeedTop, kKnobX + 48, lowerRow + kSpeedBottom);
+}
+
+const RadioScreen& ctlRadioPanel::Screen() const { return decoder_ ? decoder_->Screen() : kIdleScreen; }
+
+// --- Decoder host -----------------------------------------------------------
+
+std::uint32_t ctlRadioPanel::TickCount() { return ::GetTickCount(); }
+
+void ctlRadioPanel::PumpMessages() { simlink::DoEvents(); }
+
+void ctlRadioPanel::EnableButtonTimer(bool enabled) {
+    if (!Handle()) return;
+    if (enabled) ::SetTimer(Handle(), kTimerButton, kButtonTimerPeriodMs, nullptr);
+    else ::KillTimer(Handle(), kTimerButton);
+}
+
+std::int32_t ctlRadioPanel::ClickThreshold() { return clickThreshold_ ? clickThreshold_() : 500; }
+
+void ctlRadioPanel::ScreenChanged(std::uint32_t parts) {
+    if (!Handle()) return;
+    for (std::uint32_t bit = 1; bit <= screen::kSpeedLower; bit <<= 1) {
+        if (!(parts & bit)) continue;
+        const RECT rc = PartRect(bit);
+        ::InvalidateRect(Handle(), &rc, FALSE);
+    }
+}
+
+void ctlRadioPanel::InvalidateDisplays(std::uint8_t displays) {
+    if (!Handle()) return;
+    for (std::size_t i = 0; i < kDisplayCount; ++i) {
+        if (!(displays & (1u << i))) continue;
+        const RECT rc = DisplayRect(static_cast<Display>(i));
+        ::InvalidateRect(Handle(), &rc, FALSE);
+    }
+}
+
+// --- Input ------------------------------------------------------------------
+
+void ctlRadioPanel::OnRawInput(const std::array<std::uint8_t, 4>& report) {
+    if (decoder_ && !closing_) decoder_->OnRawInput(report);
+}
+
+void ctlRadioPanel::SetAcceleration(int index, std::int16_t value) {
+    if (!decoder_ || (index != 1 && index != 2)) return;
+    decoder_->SetAcceleration(index, value);
+    // A running timer takes the new period at once.
+    if (speedTimersOn_ && Handle())
+        ::SetTimer(Handle(), index == 1 ? kTimerRotSpeed1 : kTimerRotSpeed2, decoder_->SpeedPeriod(index), nullptr);
+}
+
+std::int16_t ctlRadioPanel::GetAcceleration(int index) const {
+    return decoder_ ? decoder_->GetAcceleration(index) : 0;
+}
+
+void ctlRadioPanel::GetPositions() {
+    if (!decoder_ || !device_) return;
+    std::array<std::uint8_t, kDisplayReportSize> feature{};
+    // A panel that cannot be read says nothing of its selectors; raising
+    // "no position" would leave the logic on none until a selector moves.
+    if (!device_->GetFeature(feature.data(), static_cast<std::uint32_t>(feature.size()))) return;
+    decoder_->RaisePositions(RadioInputDecoder::StateWord({feature[0], feature[1], feature[2], feature[3]}));
+}
+
+// --- Connection ---------------------------------------------------------------
+
+bool ctlRadioPanel::Connect(const std::string& path) {
+    connectError_.clear();
+    if (!Handle() || !decoder_) {
+        connectError_ = "The panel control has no window.";
+        return false;
+    }
+    if (reader_) {  // a second Connect replaces the reader
+        reader_->StopThread();
+        ReleaseReader();
+    }
+    device_.reset();
+
+    com::ComPtr<IcPanelIO> reader;
+    const HRESULT created = relaybox::CreateServerObject(CLSID_cPanelIO, IID_IcPanelIO, reader.PutVoid(),
+                                                         connectError_);
+    if (FAILED(created) || !reader) {
+        if (connectError_.empty()) connectError_ = relaybox::ServerUnavailableText();
+        return false;
+    }
+    auto fail = [&](HRESULT hr) {
+        connectError_ = relaybox::DescribeError(hr).description;
+        if (connectError_.empty()) connectError_ = "The panel's reader could not be started.";
+        return false;
+    };
+    HRESULT hr = reader->put_HiddTimeout(kReaderTimeoutMs);
+    if (FAILED(hr)) return fail(hr);
+    com::Bstr bstrPath(path);
+    hr = reader->put_DevicePathName(bstrPath.Get());
+    if (FAILED(hr)) return fail(hr);
+
+    com::ComPtr<IConnectionPointContainer> container;
+    hr = reader->QueryInterface(IID_IConnectionPointContainer, container.PutVoid());
+    if (FAILED(hr)) return fail(hr);
+    com::ComPtr<IConnectionPoint> point;
+    hr = container->FindConnectionPoint(DIID_DcPanelIOEvents, point.Put());
+    if (FAILED(hr)) return fail(hr);
+    auto sink = com::ComPtr<RawInputSink>::Attach(std::make_unique<RawInputSink>(*this).release());
+    DWORD cookie = 0;
+    hr = point->Advise(sink.Get(), &cookie);
+    if (FAILED(hr)) return fail(hr);
+    reader_ = reader;
+    eventPoint_ = point;
+    eventCookie_ = cookie;
+    sink_ = sink;
+    hr = reader_->StartThread();
+    if (FAILED(hr)) {
+        ReleaseReader();
+        return fail(hr);
+    }
+
+    // Output goes through a handle of its own, opened without overlapped I/O.
+    device_ = hid::DefaultHidSystem().Open(path, false);
+
+    speedTimersOn_ = true;
+    ::SetTimer(Handle(), kTimerRotSpeed1, decoder_->SpeedPeriod(1), nullptr);
+    ::SetTimer(Handle(), kTimerRotSpeed2, decoder_->SpeedPeriod(2), nullptr);
+    return true;
+}
+
+void ctlRadioPanel::ReleaseReader() {
+    if (sink_) sink_->Detach();
+    if (eventPoint_) eventPoint_->Unadvise(eventCookie_);
+    eventPoint_.Reset();
+    eventCookie_ = 0;
+    sink_.Reset();
+    reader_.Reset();
+}
+
+void ctlRadioPanel::Shutdown() {
+    // The messages let run below reach a control that raises nothing more:
+    // its owner may already be half gone.
+    closing_ = true;
+    if (Handle()) {
+        ::KillTimer(Handle(), kTimerButton);
+        ::KillTimer(Handle(), kTimerRotSpeed1);
+        ::KillTimer(Handle(), kTimerRotSpeed2);
+    }
+    speedTimersOn_ = false;
+    if (reader_) {
+        if (sink_) sink_->Detach();
+        TurnOffDisplay();
+        simlink::DoEvents();
+        reader_->StopThread();
+        simlink::DoEvents();
+        ReleaseReader();
+    }
+    simlink::DoEvents();
+    device_.reset();
+    simlink::DoEvents();
+}
+
+// --- Output -----------------------------------------------------------------
+
+void ctlRadioPanel::SendReport() {
+    lastReport_ = report_.Buffer();
+    ++reportsSent_;
+    // A failed write is not retried: the panel shows what it shows until the
+    // next change.
+    if (device_) device_->SetFeature(lastReport_.data(), static_cast<std::uint32_t>(lastReport_.size()));
+}
+
+void ctlRadioPanel::WriteDisplay(const std::optional<std::string>& activeUpper,
+                                 const std::optional<std::string>& standbyUpper,
+                                 const std::optional<std::string>& activeLower,
+                                 const std::optional<std::string>& standbyLower) {
+    const auto result = report_.WriteDisplay(activeUpper, standbyUpper, activeLower, standbyLower);
+    InvalidateDisplays(result.labelsChanged);
+    if (result.send) SendReport();
+}
+
+void ctlRadioPanel::TurnOffDisplay() {
+    std::uint8_t shown = 0;
+    for (std::size_t i = 0; i < kDisplayCount; ++i)
+        if (!report_.Label(static_cast<Display>(i)).empty()) shown = static_cast<std::uint8_t>(shown | (1u << i));
+    report_.TurnOffDisplay();
+    InvalidateDisplays(shown);
+    SendReport();
+}
+
+void ctlRadioPanel::Active1Value(const std::string& text) { WriteDisplay(text, std::nullopt, std::nullopt, std::nullopt); }
+void ctlRadioPanel::Standby1Value(const std::string& text) { WriteDisplay(std::nullopt, text, std::nullopt, std::nullopt); }
+void ctlRadioPanel::Active2Value(const std::string& text) { WriteDisplay(std::nullopt, std::nullopt, text, std::nullopt); }
+void ctlRadioPanel::Standby2Value(const std::string& text) { WriteDisplay(std::nullopt, std::nullopt, std::nullopt, text); }
+
+void ctlRadioPanel::Splash() {
+    static constexpr const char* kRightToLeft[5] = {"    0", "   0 ", "  0  ", " 0   ", "0    "};
+    static constexpr const char* kLeftToRight[5] = {"0    ", " 0   ", "  0  ", "   0 ", "    0"};
+    const std::string blank = "     ";
+    // Upper standby, upper active (right to left), lower active, lower
+    // standby (left to right): the "0" walks round the panel.
+    constexpr Display kOrder[4] = {Display::StandbyUpper, Display::ActiveUpper, Display::ActiveLower,
+                                   Display::StandbyLower};
+    for (int step = 0; step < 20; ++step) {
+        const Display shown = kOrder[step / 5];
+        const bool upper = shown == Display::StandbyUpper || shown == Display::ActiveUpper;
+        const std::string zero = (upper ? kRightToLeft : kLeftToRight)[step % 5];
+        std::array<std::string, kDisplayCount> texts{blank, blank, blank, blank};
+        texts[static_cast<std::size_t>(shown)] = zero;
+        WriteDisplay(texts[0], texts[1], texts[2], texts[3]);
+        if (waitHost_) simlink::WaitFor(*waitHost_, 60, 30);
+    }
+    TurnOffDisplay();
+}
+
+// --- Window -----------------------------------------------------------------
+
+LRESULT ctlRadioPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        win32::PaintBuffer paint(Handle());
+        Paint(paint.Dc());
+        return 0;
+    }
+    case WM_TIMER:
+        if (decoder_ && !closing_) {
+            if (wParam == kTimerButton) decoder_->OnButtonTimer();
+            else if (wParam == kTimerRotSpeed1) decoder_->OnSpeedTimer(1);
+            else if (wParam == kTimerRotSpeed2) decoder_->OnSpeedTimer(2);
+        }
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kSetupId && HIWORD(wParam) == BN_CLICKED && events_ && !closing_) {
+            events_->SetupRequest();
+            return 0;
+        }
+        break;
+    case WM_WINDOWPOSCHANGING: {
+        // The panel keeps its size.
+        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
+        const SIZE size = FixedSize(dpi_);
+        pos->cx = size.cx;
+        pos->cy = size.cy;
+        return 0;
+    }
+    case WM_DESTROY:
+        tooltip_.reset();
+        cmdSetup_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return Default(message, wParam, lParam);
+}
+
+void ctlRadioPanel::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    FillRect(dc, client, kBackground);
+    ::SetBkMode(dc, TRANSPARENT);
+    const RadioScreen& view = Screen();
+    HFONT font = win32::MessageFont(dpi_);
+
+    for (int row = 0; row < 2; ++row) {
+        const int top = row * kRowHeight;
+        if (row == 1) Line(dc, {S(6), S(kRowHeight - 1)}, {S(kButtonLeft - 10), S(kRowHeight - 1)}, kDim, 1);
+
+        // Selector: position names round the knob, and the needle.
+        {
+            win32::SelectGuard f(dc, font);
+            const int cx = S(kSelectorX), cy = S(top + kSelectorY);
+            for (int i = 0; i < 7; ++i) {
+                const POINT at = Polar(cx, cy, kNeedleBase + kPositionAngles[i], S(kLabelRadiusX), S(kLabelRadiusY));
+                const RECT rc{at.x - S(24), at.y - S(9), at.x + S(24), at.y + S(9)};
+                const bool current = view.needleAngle[static_cast<std::size_t>(row)] == kPositionAngles[i];
+                Text(dc, kPositionNames[i], rc, DT_CENTER | DT_VCENTER, current ? kText : kDim);
+            }
+            Circle(dc, cx, cy, S(kSelectorRadius), kKnobFace, kDim, 1);
+            const POINT tip =
+                Polar(cx, cy, kNeedleBase + view.needleAngle[static_cast<std::size_t>(row)], S(kNeedleLength),
+                      S(kNeedleLength));
+            Line(dc, {cx, cy}, tip, kNeedle, std::max(1, S(3)));
+        }
+
+        // Displays: captions and the digits as their labels read.
+        for (Display d : row == 0 ? std::array<Display, 2>{Display::ActiveUpper, Display::StandbyUpper}
+                                  : std::array<Display, 2>{Display::ActiveLower, Display::StandbyLower}) {
+            const RECT box = DisplayRect(d);
+            const bool active = d == Display::ActiveUpper || d == Display::ActiveLower;
+            {
+                win32::SelectGuard f(dc, font);
+                Text(dc, active ? "ACTIVE" : "STANDBY",
+                     RECT{box.left, S(top + kCaptionTop), box.right, box.top}, DT_CENTER | DT_BOTTOM, kDim);
+            }
+            FillRect(dc, box, kDisplayBack);
+            win32::SelectGuard f(dc, displayFont_ ? displayFont_.get() : font);
+            RECT inner{box.left + S(6), box.top, box.right - S(8), box.bottom};
+            Text(dc, report_.Label(d), inner, DT_RIGHT | DT_VCENTER, kDigits);
+        }
+
+        // Knob: outer ring with its mark, inner ring with its mark, speed.
+        {
+            const int cx = S(kKnobX), cy = S(top + kKnobY);
+            const std::size_t inner = static_cast<std::size_t>(row * 2);
+            Circle(dc, cx, cy, S(kOuterRadius), kKnobFace, kDim, 1);
+            Line(dc, Polar(cx, cy, view.knobAngle[inner + 1], S(kInnerRadius + 2), S(kInnerRadius + 2)),
+                 Polar(cx, cy, view.knobAngle[inner + 1], S(kOuterRadius - 3), S(kOuterRadius - 3)), kMark,
+                 std::max(1, S(2)));
+            Circle(dc, cx, cy, S(kInnerRadius), kKnobFace, kDim, 1);
+            Line(dc, Polar(cx, cy, view.knobAngle[inner], S(5), S(5)),
+                 Polar(cx, cy, view.knobAngle[inner], S(kInnerRadius - 3), S(kInnerRadius - 3)), kMark,
+                 std::max(1, S(2)));
+            win32::SelectGuard f(dc, font);
+            Text(dc, "Speed " + std::to_string(view.speed[static_cast<std::size_t>(row)]),
+                 Scaled(kKnobX - 48, top + kSpeedTop, kKnobX + 48, top + kSpeedBottom), DT_CENTER | DT_VCENTER,
+                 kText);
+        }
+
+        // ACT/STBY button.
+        {
+            const RECT rc = Scaled(kButtonLeft, top + kButtonTop, kButtonRight, top + kButtonBottom);
+            win32::UniqueGdi brush(
+                ::CreateSolidBrush(view.buttonPressed[static_cast<std::size_t>(row)] ? kPressed : kReleased));
+            win32::UniqueGdi pen(::CreatePen(PS_SOLID, 1, kDim));
+            win32::SelectGuard b(dc, brush.get());
+            win32::SelectGuard p(dc, pen.get());
+            ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, S(8), S(8));
+            win32::SelectGuard f(dc, font);
+            Text(dc, "ACT/STBY", rc, DT_CENTER | DT_VCENTER, RGB(20, 20, 20));
+        }
+    }
+}
+
+} // namespace orvex::panels::radio
