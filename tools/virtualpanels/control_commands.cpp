@@ -1,6 +1,7 @@
 #include "tools/virtualpanels/control_commands.h"
 
 #include "relaybox/hid/virtual_protocol.h"
+#include "tools/virtualpanels/radio_face.h"
 
 #include <cctype>
 #include <charconv>
@@ -41,10 +42,14 @@ std::string DescribeDevice(const Device& d) {
     return text;
 }
 
+PanelView ViewOf(const Device& d) {
+    return {d.present, d.model.Positions(), d.model.LastFeature(d.model.DefaultFeatureId()), d.model.PulseCounts()};
+}
+
 const char* CommandSummary() {
     return "list | path <dev> | state <dev> | input <dev> <hex4> | turn <dev> <knob> <notches> [per-second] | "
            "press|release <dev> <button> | hold <dev> <button> [ms] | switch <dev> <switch> on|off | "
-           "selector <dev> [<selector>] <position> | gear <dev> up|down | feature <dev> [id] | "
+           "selector <dev> [<selector>] <position> | gear <dev> up|down | feature <dev> [id] | displays <dev> | "
            "writes <dev> | stats <dev> | unplug <dev> | plug <dev> | ping | quit";
 }
 
@@ -141,6 +146,11 @@ Plan Interpret(const PanelBank& bank, const std::string& line) {
             id = static_cast<uint8_t>(*v);
         }
         return Ok(ToHex(model.LastFeature(id)));
+    }
+    if (verb == "displays") {
+        if (model.Kind() != PanelKind::Radio)
+            return Error("a " + std::string(Info(model.Kind()).name) + " panel has no radio displays");
+        return Ok(DisplaysText(DecodeRadioDisplays(model.LastFeature(0))));
     }
     if (verb == "writes") return Ok(std::to_string(model.Stats().writes));
     if (verb == "stats") {

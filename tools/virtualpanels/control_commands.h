@@ -6,6 +6,7 @@
 
 #include "tools/virtualpanels/panel_model.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -57,6 +58,17 @@ struct Plan {
     std::vector<Step> steps;
     bool quit = false;
 };
+
+// What a drawn panel shows of a device; compared to tell when to redraw.
+struct PanelView {
+    bool present = true;
+    uint32_t positions = 0;
+    std::vector<uint8_t> feature;  // the last feature report of the default id
+    std::array<uint64_t, 24> pulses{};
+    bool operator==(const PanelView&) const = default;
+};
+
+PanelView ViewOf(const Device& device);
 
 // Turns one command line into a plan. Read-only commands are answered from
 // the bank as it is now.

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <deque>
@@ -22,6 +23,8 @@ using win32::UniqueView;
 namespace {
 
 constexpr ULONG_PTR kStopKey = 1;
+constexpr ULONG_PTR kSubmitKey = 2;
+constexpr size_t kMaxQueuedPerQueue = 16;  // about a second of wheel turning
 constexpr DWORD kControlBufferBytes = 4096;
 constexpr DWORD kPipeBufferBytes = 16 * 1024;
 constexpr size_t kQueuedReportsPerHandle = 32;  // as a HID driver's input buffer
@@ -58,11 +61,18 @@ struct Endpoint {
 };
 
 struct Script {
-    uint64_t control;
+    uint64_t control;  // 0: submitted in-process, no reply
     double start;
     std::vector<Step> steps;
     size_t next = 0;
     std::string reply;
+    std::string queue;     // scripts of one queue run one after the other
+    bool waiting = false;  // queued behind another of its queue
+};
+
+struct Submission {
+    std::string line;
+    std::string queue;
 };
 
 } // namespace
@@ -88,6 +98,13 @@ struct Engine::Impl {
     mutable std::mutex snapshotMutex;
     std::vector<std::string> snapshot;
     uint64_t snapshotVersion = 0;
+
+    std::mutex submitMutex;
+    std::deque<Submission> submitted;
+
+    std::function<void(int)> observer;
+    mutable std::mutex viewMutex;
+    std::vector<PanelView> views;  // by device number - 1
 
     // --- pipes --------------------------------------------------------------------
     std::string PipeNameOf(int device) const {
@@ -221,6 +238,7 @@ struct Engine::Impl {
             const bool ok = model.WriteFeature(m->body.data(), m->body.size());
             Send(ep, Message{Op::SetFeatureReply, {static_cast<uint8_t>(ok ? 1 : 0)}});
             dirty = true;
+            if (ok) UpdateView(*device);
             break;
         }
         case Op::GetFeature: {
@@ -249,7 +267,7 @@ struct Engine::Impl {
             Reply(ep.id, plan.reply);
             return;
         }
-        scripts.push_back(Script{ep.id, NowMs(), std::move(plan.steps), 0, std::move(plan.reply)});
+        scripts.push_back(Script{ep.id, NowMs(), std::move(plan.steps), 0, std::move(plan.reply), {}, false});
         RunScripts();
     }
 
@@ -266,15 +284,65 @@ struct Engine::Impl {
         if (step.what == Step::What::Plug) Plug(step.device);
         if (report) Broadcast(step.device, *report);
         dirty = true;
+        if (const Device* device = bank.Find(step.device)) UpdateView(*device);
+    }
+
+    // Keeps what the device shows for the drawn panels and tells them when it changed.
+    void UpdateView(const Device& device) {
+        PanelView now = ViewOf(device);
+        {
+            std::lock_guard<std::mutex> guard(viewMutex);
+            const size_t index = static_cast<size_t>(device.number - 1);
+            if (index >= views.size()) views.resize(index + 1);
+            if (views[index] == now) return;
+            views[index] = std::move(now);
+        }
+        if (observer) observer(device.number);
+    }
+
+    // Commands given in-process: planned as the pipe's, carried out by the same scripts.
+    void TakeSubmissions() {
+        std::deque<Submission> taken;
+        {
+            std::lock_guard<std::mutex> guard(submitMutex);
+            taken.swap(submitted);
+        }
+        for (Submission& s : taken) {
+            Plan plan = Interpret(bank, s.line);
+            if (plan.steps.empty()) continue;  // refused, or nothing to do
+            size_t ahead = 0;
+            if (!s.queue.empty())
+                for (const Script& other : scripts)
+                    if (other.queue == s.queue) ++ahead;
+            if (ahead > kMaxQueuedPerQueue) continue;
+            scripts.push_back(Script{0, NowMs(), std::move(plan.steps), 0, {}, std::move(s.queue), ahead > 0});
+        }
     }
 
     void RunScripts() {
         const double now = NowMs();
         for (auto it = scripts.begin(); it != scripts.end();) {
+            if (it->waiting) {
+                ++it;
+                continue;
+            }
             while (it->next < it->steps.size() && it->start + it->steps[it->next].atMs <= now)
                 Execute(it->steps[it->next++]);
             if (it->next == it->steps.size()) {
-                Reply(it->control, it->reply);
+                if (it->control != 0) Reply(it->control, it->reply);
+                // The next of its queue follows one step's spacing after this one's last
+                // step, as one longer script would (it comes later in the list, so this
+                // pass runs it when it is due already).
+                if (!it->queue.empty()) {
+                    const auto& steps = it->steps;
+                    const double spacing = steps.size() >= 2 ? steps[1].atMs - steps[0].atMs : 0;
+                    for (auto next = std::next(it); next != scripts.end(); ++next)
+                        if (next->waiting && next->queue == it->queue) {
+                            next->waiting = false;
+                            next->start = std::max(now, it->start + steps.back().atMs + spacing);
+                            break;
+                        }
+                }
                 it = scripts.erase(it);
             } else {
                 ++it;
@@ -329,7 +397,7 @@ struct Engine::Impl {
     DWORD NextTimeout() const {
         double due = 1e300;
         for (const auto& s : scripts)
-            if (s.next < s.steps.size()) due = std::min(due, s.start + s.steps[s.next].atMs);
+            if (!s.waiting && s.next < s.steps.size()) due = std::min(due, s.start + s.steps[s.next].atMs);
         if (dirty) due = std::min(due, lastSnapshot + kSnapshotPeriodMs);
         if (quitting) due = std::min(due, quitDeadline);
         if (due >= 1e299) return INFINITE;
@@ -351,6 +419,7 @@ struct Engine::Impl {
             const BOOL ok = ::GetQueuedCompletionStatus(port.get(), &bytes, &key, &ov, NextTimeout());
             if (ov == nullptr) {
                 if (key == kStopKey && ok) stopping = true;
+                if (key == kSubmitKey && ok) TakeSubmissions();
             } else {
                 Io* io = static_cast<Io*>(ov);
                 Endpoint& ep = *io->owner;
@@ -451,6 +520,7 @@ bool Engine::Open(std::string& error) {
         }
     i.Publish();
     i.TakeSnapshot();
+    for (const auto& d : i.bank.Devices()) i.UpdateView(d);
     return true;
 }
 
@@ -465,6 +535,22 @@ void Engine::Run(const std::function<void()>& onStopped) {
 
 void Engine::Stop() {
     if (impl_->port) ::PostQueuedCompletionStatus(impl_->port.get(), 0, kStopKey, nullptr);
+}
+
+void Engine::Submit(std::string line, std::string queue) {
+    {
+        std::lock_guard<std::mutex> guard(impl_->submitMutex);
+        impl_->submitted.push_back({std::move(line), std::move(queue)});
+    }
+    if (impl_->port) ::PostQueuedCompletionStatus(impl_->port.get(), 0, kSubmitKey, nullptr);
+}
+
+void Engine::SetObserver(std::function<void(int device)> onChange) { impl_->observer = std::move(onChange); }
+
+std::optional<PanelView> Engine::View(int device) const {
+    std::lock_guard<std::mutex> guard(impl_->viewMutex);
+    if (device < 1 || static_cast<size_t>(device) > impl_->views.size()) return std::nullopt;
+    return impl_->views[static_cast<size_t>(device - 1)];
 }
 
 std::vector<std::string> Engine::Snapshot(uint64_t& version) const {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,18 @@ public:
     void Run(const std::function<void()>& onStopped = {});
     // Asks Run to end; any thread.
     void Stop();
+
+    // Carries out a command as the control pipe does, without a reply; any
+    // thread. Commands given the same non-empty `queue` run one after the
+    // other, so that a knob turned again while it still turns goes on
+    // turning rather than mixing two pulse trains.
+    void Submit(std::string line, std::string queue = {});
+    // Called on the engine's thread whenever what a device shows changes:
+    // its positions, knob pulses, plugging, or a feature report with other
+    // bytes than the last. Set before Run.
+    void SetObserver(std::function<void(int device)> onChange);
+    // What a device shows now (nullopt: no such device); any thread.
+    std::optional<PanelView> View(int device) const;
 
     // What the status window shows, one line per device; any thread.
     std::vector<std::string> Snapshot(uint64_t& version) const;

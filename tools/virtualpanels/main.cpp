@@ -7,6 +7,7 @@
 // Without panel options it publishes one panel of each kind. Numbers run
 // from 1: Radio Panels first, then Multi, Switch and BIP panels.
 #include "tools/virtualpanels/engine_win32.h"
+#include "tools/virtualpanels/radio_window_win32.h"
 #include "tools/virtualpanels/status_window_win32.h"
 
 #include "relaybox/hid/virtual_protocol.h"
@@ -14,10 +15,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cstring>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -67,6 +70,40 @@ int Control(const std::string& instance, const std::string& command) {
     reply.resize(n);
     std::printf("%s\n", reply.c_str());
     return reply.rfind("ok", 0) == 0 ? 0 : 1;
+}
+
+// Lays `count` windows of a Radio Panel's size out without overlapping
+// where the screen has room: down from below `status`, then in columns to
+// its right from the top of the screen; the rest cascade from the first place.
+template <class Place>
+void PlaceRadioWindows(HWND status, int count, Place place) {
+    RECT work{0, 0, 1024, 768};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    RECT anchor{};
+    ::GetWindowRect(status, &anchor);
+    const SIZE size = RadioPanelWindow::OuterSize();
+    constexpr int kGap = 4;
+    constexpr int kCascade = 28;
+    int x = anchor.left, y = anchor.bottom + kGap;
+    bool cascading = false;
+    for (int i = 0; i < count; ++i) {
+        if (!cascading && y + size.cy > work.bottom) {
+            x = x == anchor.left ? anchor.right + kGap : x + size.cx + kGap;
+            y = work.top;
+        }
+        if (!cascading && x + size.cx > work.right && i > 0) cascading = true;
+        int px = x, py = y;
+        if (cascading) {
+            const int step = kCascade * (1 + i % 12);
+            px = anchor.left + step;
+            py = anchor.bottom + kGap + step;
+        } else {
+            y += size.cy + kGap;
+        }
+        px = std::max<int>(work.left, std::min<int>(px, work.right - size.cx));
+        py = std::max<int>(work.top, std::min<int>(py, work.bottom - size.cy));
+        place(i + 1, px, py);
+    }
 }
 
 } // namespace
@@ -163,6 +200,17 @@ int main(int argc, char** argv) {
         engine.Run();
         return 0;
     }
+    // A drawn panel for each Radio Panel (numbered first), below the status
+    // window and cascading; declared before the engine's thread, so that they
+    // outlive it.
+    std::vector<std::unique_ptr<RadioPanelWindow>> radios;
+    PlaceRadioWindows(window, counts[static_cast<int>(PanelKind::Radio)], [&](int number, int x, int y) {
+        radios.push_back(std::make_unique<RadioPanelWindow>(engine, number, number));
+        radios.back()->Open(x, y);
+    });
+    engine.SetObserver([&radios](int device) {
+        if (device >= 1 && static_cast<size_t>(device) <= radios.size()) radios[static_cast<size_t>(device - 1)]->Notify();
+    });
     std::thread io([&] { engine.Run([window] { ::PostMessageA(window, WM_CLOSE, 0, 0); }); });
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -211,6 +211,9 @@ void PanelModel::SetBits(uint32_t bits, bool on) {
 
 void PanelModel::SetPulse(uint32_t bits, bool on) {
     bits &= 0xFFFFFF;
+    if (on)
+        for (size_t i = 0; i < pulseCounts_.size(); ++i)
+            if ((bits >> i & 1) && !(pulse_ >> i & 1)) ++pulseCounts_[i];
     pulse_ = on ? (pulse_ | bits) : (pulse_ & ~bits);
 }
 

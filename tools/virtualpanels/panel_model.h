@@ -79,6 +79,9 @@ public:
     void SetBits(uint32_t bits, bool on);
     void SetSelector(uint32_t mask, uint32_t bits) { held_ = (held_ & ~mask) | (bits & mask); }
     void SetPulse(uint32_t bits, bool on);
+    // How often each bit of the state word (index 0 = bit value 1) was set
+    // as a knob pulse: a drawn knob turns its mark by these.
+    const std::array<uint64_t, 24>& PulseCounts() const { return pulseCounts_; }
 
     // A SetFeature: accepted when its id and size are the panel's; the last
     // report of each id is kept.
@@ -98,6 +101,7 @@ private:
     PanelKind kind_;
     uint32_t held_ = 0;
     uint32_t pulse_ = 0;
+    std::array<uint64_t, 24> pulseCounts_{};
     std::map<uint8_t, std::vector<uint8_t>> features_;
     FeatureStats stats_;
 };
