@@ -1,28 +1,131 @@
 #!/usr/bin/env bash
-# The demo scenario: the stand-in simulator, then Orvex's link tuning a
-# radio through it. Called by "./orvex demo" with the Wine session ready.
+# The demo scenario: Orvex with one virtual Radio Panel and the simulator
+# stand-in. It connects, tunes COM1 standby with the knob, swaps, sets the
+# transponder, changes the aircraft so that the profile switches, stops the
+# simulator, and saves screenshots of Orvex and of the panel on the way.
+# Called by "./orvex demo" with the Wine session ready.
 set -euo pipefail
 : "${ORVEX_WINE:?}" "${ORVEX_BIN:?}" "${ORVEX_OUT:?}"
+
+DEMO="$ORVEX_OUT/demo"
+PROGRAM="$DEMO/program"
+rm -rf "$DEMO"
+mkdir -p "$PROGRAM"
+# Orvex keeps Orvex.ini and the profiles in its own folder: give it one.
+cp "$ORVEX_BIN/Orvex.exe" "$ORVEX_BIN/Relaybox.exe" "$PROGRAM/"
 cd "$ORVEX_BIN"
+
 wine() { "$ORVEX_WINE" "$@"; }
-ctl() { wine ./SimStandin.exe --ctl "$@" | tr -d '\r'; }
+sim() { wine ./SimStandin.exe --ctl "$@" 2>/dev/null | tr -d '\r'; }
+panel() { wine ./VirtualPanels.exe --ctl "$@" 2>/dev/null | tr -d '\r'; }
+tool() { wine ./demotool.exe "$@" 2>/dev/null | tr -d '\r'; }
+winpath() { "$ORVEX_WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
-echo "== starting the simulator stand-in"
-wine ./SimStandin.exe --title "Cessna Skyhawk 172SP" >/dev/null 2>&1 &
-SIM=$!
-trap 'ctl quit >/dev/null 2>&1 || true; wait $SIM 2>/dev/null || true' EXIT
-for _ in $(seq 100); do ctl ping >/dev/null 2>&1 && break; sleep 0.2; done
-ctl ping >/dev/null
-echo "stand-in running: $(ctl stats)"
+PANEL_TITLE="Virtual Radio Panel 1"
+step=0
+shot() {  # shot <name>: Orvex's window and the virtual panel
+    local bmp png
+    for who in orvex panel; do
+        bmp="$DEMO/$1-$who.bmp"
+        png="$DEMO/$1-$who.png"
+        if [ "$who" = orvex ]; then tool shot OrvexMain - "$(winpath "$bmp")" || true
+        else tool shot - "$PANEL_TITLE" "$(winpath "$bmp")" || true; fi
+        if [ -f "$bmp" ]; then
+            convert "$bmp" "$png" && rm -f "$bmp" && echo "   screenshot: ${png#$ORVEX_OUT/}"
+        fi
+    done
+}
+report() {  # what the simulator holds and what the panel shows
+    local com1a com1s xpdr
+    com1a=$(sim get 0x034E 2 | cut -d' ' -f2)
+    com1s=$(sim get 0x311A 2 | cut -d' ' -f2)
+    xpdr=$(sim get 0x0354 2 | cut -d' ' -f2)
+    echo "   simulator: COM1 active 0x034E=${com1a}  COM1 standby 0x311A=${com1s}  XPDR 0x0354=${xpdr}"
+    echo "   panel displays (upper active|upper standby|lower active|lower standby): [$(panel displays 1 | sed 's/^ok //')]"
+    echo "   Orvex: $(tool text OrvexMain - 101)   profile: $(tool text OrvexMain - 102)"
+}
+title() { step=$((step + 1)); echo; echo "== $step. $*"; }
 
-echo "== the link: connect, show versions, tune COM1 standby"
-wine ./linkdemo.exe | tr -d '\r'
+cleanup() {
+    sim quit >/dev/null 2>&1 || true
+    tool close OrvexMain - >/dev/null 2>&1 || true
+    sleep 1
+    panel quit >/dev/null 2>&1 || true
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
 
-echo "== what the simulator saw"
-echo "COM1 standby bytes at 0x311A: $(ctl get 0x311A 2)"
-echo "last exchanges:"
-ctl log 4 | sed 's/^/  /'
+# A profile "Heavy" for the Boeing: its upper ACT/STBY button at COM1 presses
+# FSUIPC virtual button 64/1 instead of swapping.
+printf '[GeneralSetup]\r\nMainFormTop=300\r\nMainFormLeft=300\r\n[Profiles]\r\nHeavy= \r\n[Aircrafts]\r\nBoeing 737-800=Heavy\r\n' \
+    > "$PROGRAM/Orvex.ini"
+printf '[RadioPanel1]\r\nButtonActionCOM1=VButton,64,1\r\n' > "$PROGRAM/Heavy.ini"
+
+title "Orvex starts with one virtual Radio Panel; no simulator yet"
+wine ./VirtualPanels.exe --radio 1 >/dev/null 2>&1 &
+for _ in $(seq 100); do panel ping >/dev/null 2>&1 && break; sleep 0.2; done
+(cd "$PROGRAM" && wine ./Orvex.exe >/dev/null 2>&1) &
+tool wait OrvexMain - 30
+sleep 2
+echo "   Orvex: $(tool text OrvexMain - 101)"
+shot 01-waiting
+
+title "The simulator starts (COM1 123.45 / 118.00, XPDR 1200, QNH 1013)"
+wine ./SimStandin.exe --hidden --title "Cessna Skyhawk 172SP" >/dev/null 2>&1 &
+for _ in $(seq 100); do sim ping >/dev/null 2>&1 && break; sleep 0.2; done
+sim setint 0x281C 4 1 >/dev/null          # battery master
+sim setint 0x2E80 4 1 >/dev/null          # avionics master
+sim set 0x034E 4523 >/dev/null            # COM1 active 123.45
+sim set 0x311A 0018 >/dev/null            # COM1 standby 118.00
+sim set 0x0354 0012 >/dev/null            # XPDR 1200
+sim setint 0x0330 2 16208 >/dev/null      # QNH 1013 hPa x 16
+sleep 2
+tool key OrvexMain - 100 0x27 >/dev/null  # the "Radio Panel 1" tab
+sleep 1
+report
+shot 02-connected
+
+title "COM1 standby: the upper inner ring three notches clockwise"
+panel turn 1 upper-inner 3 >/dev/null
+sleep 1
+report
+
+title "ACT/STBY swaps COM1 active and standby"
+panel hold 1 act1 120 >/dev/null
+sleep 1
+report
+shot 03-tuned
+
+title "Transponder: lower selector to XPDR, inner ring one notch (first digit)"
+panel selector 1 lower xpdr >/dev/null
 sleep 0.5
-shot="$ORVEX_OUT/demo-standin.png"
-import -display "$DISPLAY" -window root "$shot" 2>/dev/null && echo "screenshot: $shot"
-echo "== done"
+panel turn 1 lower-inner 1 >/dev/null
+sleep 1
+report
+shot 04-xpdr
+
+title "The simulator loads a Boeing 737-800: profile \"Heavy\""
+sim title Boeing 737-800 >/dev/null
+sleep 1.5
+report
+panel hold 1 act1 120 >/dev/null
+sleep 1
+echo "   ACT/STBY at COM1 in \"Heavy\" pressed a virtual button; the simulator's button log:"
+sim buttons 4 | tail -n +2 | sed 's/^/     /'
+echo "   Orvex.ini [Aircrafts]: $(sed -n '/\[Aircrafts\]/,/^\[/p' "$PROGRAM/Orvex.ini" | tr -d '\r' | grep '=' | tr '\n' ' ')"
+shot 05-profile
+
+title "The simulator stops: the displays go dark"
+sim quit >/dev/null
+sleep 2
+report 2>/dev/null || true
+echo "   panel displays: [$(panel displays 1 | sed 's/^ok //')]"
+echo "   Orvex: $(tool text OrvexMain - 101)"
+shot 06-stopped
+
+title "Orvex closes and saves its setup"
+tool close OrvexMain - >/dev/null
+sleep 2
+echo "   Orvex.ini [GeneralSetup]: $(sed -n '/\[GeneralSetup\]/,/^\[/p' "$PROGRAM/Orvex.ini" | tr -d '\r' | grep '=' | tr '\n' ' ')"
+echo
+echo "== done; screenshots in ${DEMO#$ORVEX_OUT/} (under $ORVEX_OUT)"

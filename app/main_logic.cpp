@@ -1,0 +1,224 @@
+#include "app/main_logic.h"
+
+#include "simlink/offset.h"
+
+#include <cstring>
+#include <exception>
+
+namespace orvex::app {
+
+namespace {
+
+constexpr std::array<const char*, 11> kSimulatorNames = {"Any",    "FS98",   "FS2K", "CFS2", "CFS1", "FLY",
+                                                         "FS2002", "FS2004", "FSX",  "ESP",  "P3D"};
+constexpr std::int32_t kAircraftOffset = 0x3D00;
+constexpr std::int32_t kAircraftLength = 60;
+constexpr std::int32_t kGearTypeOffset = 0x060C;
+constexpr std::uint32_t kWaitingInterval = 1000;
+constexpr std::uint32_t kConnectedInterval = 10;
+
+} // namespace
+
+cMainLogic::cMainLogic(ProgramState& state, config::cConfiguration& configuration, simlink::ILink& link,
+                       ISimConnection& connection, simlink::RegisteredOffsets& offsets, IMainView& view)
+    : state_(state), config_(configuration), link_(link), connection_(connection), offsets_(offsets), view_(view) {
+    aircraftStatus_.reserve(64 + kAircraftLength);
+}
+
+std::string cMainLogic::SimulatorName(std::int32_t id) {
+    if (id >= 0 && id < static_cast<std::int32_t>(kSimulatorNames.size()))
+        return kSimulatorNames[static_cast<std::size_t>(id)];
+    return std::to_string(id);
+}
+
+std::string cMainLogic::FsuipcVersionText(std::int32_t bcdHigh, std::uint8_t build, char decimalSeparator) {
+    std::string text = simlink::OffsetValue::FromNumber(bcdHigh / 1000.0).AsText();
+    for (char& c : text)
+        if (c == '.') c = decimalSeparator;
+    const int code = 48 + build;
+    text.push_back(static_cast<char>(code));
+    return text;
+}
+
+void cMainLogic::SetStatus(StatusPanel panel, std::string_view text) {
+    std::string& shown = status_[static_cast<std::size_t>(panel)];
+    if (shown == text) return;
+    shown.assign(text);
+    view_.SetStatusText(panel, shown);
+}
+
+void cMainLogic::SetInterval(std::uint32_t ms) {
+    interval_ = ms;
+    view_.SetPollInterval(ms);
+}
+
+void cMainLogic::Load() {
+    connection_.Reset();
+    view_.PumpMessages();
+    state_.SimConnected = false;
+    SetStatus(StatusPanel::Status, "FSUIPC Status: Disconnected");
+    view_.ShowTrayIcon(true);
+    view_.SetTrayConnected(false);
+    FillProfileList();
+    if (!config_.colProfiles.empty()) SelectProfile(config_.colProfiles.back());
+}
+
+void cMainLogic::FillProfileList() { view_.FillProfileList(config_.colProfiles); }
+
+bool cMainLogic::SelectProfile(const std::string& name) {
+    for (std::size_t i = 0; i < config_.colProfiles.size(); ++i) {
+        if (config_.colProfiles[i] == name) {
+            view_.ShowProfileSelection(static_cast<int>(i));
+            ProfileSelected(config_.colProfiles[i]);
+            return true;
+        }
+    }
+    return false;
+}
+
+void cMainLogic::ProfileSelected(const std::string& name) {
+    config_.CurrentProfile = name;
+    config_.LoadCurrentProfileCommon();
+    for (IPanel* panel : panels_) panel->ReloadSetup();
+}
+
+void cMainLogic::AfterProfilesDialog() {
+    FillProfileList();
+    if (!state_.LastAircraft.empty()) config_.CurrentProfile = config_.GetAircraftProfile(state_.LastAircraft);
+    const std::string current = config_.CurrentProfile;
+    SelectProfile(current);
+}
+
+void cMainLogic::SetupRequested(IPanel& panel) {
+    state_.SetupPanelIndex = panel.Index();
+    RunModal([&] { panel.OpenSetupDialog(); });
+    panel.ReloadSetup();
+}
+
+void cMainLogic::Tick() {
+    if (!state_.SimConnected) {
+        ++openAttempts_;
+        std::int32_t result = 0;
+        if (!connection_.Open(result) || result != simlink::ResultOk) return;
+        Connected();
+        return;
+    }
+    if (offsets_.Empty()) return;
+    std::int32_t result = 0;
+    offsets_.QueueReadAll(result);  // a full batch only drops what does not fit
+    ++exchanges_;
+    if (!link_.LinkProcess(result)) {
+        Disconnected();
+        return;
+    }
+    TakeAircraftTitle();
+    if (!state_.AircraftInUse.empty() &&
+        (state_.LastAircraft.empty() || state_.LastAircraft != state_.AircraftInUse))
+        OnAircraftChanged();
+    // The status text changes only with the title.
+    if (aircraftStatus_.size() < 17 || std::string_view(aircraftStatus_).substr(17) != state_.AircraftInUse) {
+        aircraftStatus_.assign("Aircraft in use: ");
+        aircraftStatus_.append(state_.AircraftInUse);
+    }
+    SetStatus(StatusPanel::Aircraft, aircraftStatus_);
+    for (IPanel* panel : panels_) panel->RefreshData();
+}
+
+void cMainLogic::TakeAircraftTitle() {
+    if (!aircraft_) aircraft_ = offsets_.Item("AIRCRAFT");
+    if (!aircraft_) {
+        if (!state_.AircraftInUse.empty()) state_.AircraftInUse.clear();
+        return;
+    }
+    const char* text = static_cast<const char*>(aircraft_->DataPtr());
+    const std::size_t limit = static_cast<std::size_t>(aircraft_->TransferLength());
+    std::size_t n = 0;
+    while (n < limit && text[n] != '\0') ++n;
+    const std::string_view title(text, n);
+    if (title != state_.AircraftInUse) state_.AircraftInUse.assign(title);
+}
+
+void cMainLogic::Connected() {
+    state_.SimConnected = true;
+    view_.SetTrayConnected(true);
+    SetStatus(StatusPanel::Status, "FSUIPC Status: Connected");
+
+    simlink::cOFFSET version(link_);
+    version.Offset = 0x3304;
+    version.SetDataType(5);
+    version.DirectRead(true);
+    SetStatus(StatusPanel::FSUIPCver,
+              "FSUIPC Version: " + FsuipcVersionText(version.GetBCDHigh(), version.ByteN(1),
+                                                     config_.Locale().DecimalSeparator));
+    version.Offset = 0x3308;
+    version.SetDataType(3);
+    version.DirectRead(true);
+    std::int32_t id = 0;
+    try {
+        id = version.Data().AsLong();
+    } catch (const std::exception&) {
+        id = 0;
+    }
+    SetStatus(StatusPanel::FSver, "Flight Simulator Version: " + SimulatorName(id));
+    state_.SimVersion = static_cast<std::uint8_t>(id);
+
+    aircraft_ = &offsets_.AddOffset(kAircraftOffset, 9, "AIRCRAFT", kAircraftLength);
+    SetInterval(kConnectedInterval);
+    for (IPanel* panel : panels_) panel->GetPositions();
+}
+
+void cMainLogic::Disconnected() {
+    state_.SimConnected = false;
+    SetInterval(kWaitingInterval);
+    view_.SetTrayConnected(false);
+    SetStatus(StatusPanel::Status, "FSUIPC Status: Disconnected");
+    SetStatus(StatusPanel::FSUIPCver, "FSUIPC Version:");
+    SetStatus(StatusPanel::FSver, "Flight Simulator Version:");
+    SetStatus(StatusPanel::Aircraft, "Aircraft in use:");
+    aircraftStatus_.clear();
+    connection_.Close();
+    for (IPanel* panel : panels_) panel->SimulatorLost();
+    if (config_.Setup().AutoQuit()) {
+        view_.StopAndUnload();
+        return;
+    }
+    view_.PumpMessages();
+    connection_.Reset();
+}
+
+void cMainLogic::OnAircraftChanged() {
+    simlink::cOFFSET gear(link_);
+    gear.Offset = kGearTypeOffset;
+    gear.SetDataType(2);
+    gear.DirectRead(true);
+    try {
+        state_.AircraftHasRetractableGear = gear.Data().AsLong() != 0;
+    } catch (const std::exception&) {
+        state_.AircraftHasRetractableGear = false;
+    }
+    // Set before any dialog is shown, so that a tick running while the
+    // dialog is open does not start this again.
+    state_.LastAircraft = state_.AircraftInUse;
+    if (config_.IsKnownAircraft(state_.LastAircraft)) {
+        config_.CurrentProfile = config_.GetAircraftProfile(state_.LastAircraft);
+    } else {
+        state_.NewAircraftTitle = state_.AircraftInUse;
+        std::string profile = config::kDefaultProfile;
+        if (config_.Setup().ManualProfile()) {
+            RunModal([&] { profile = view_.ChooseAircraftProfile(); });
+            // A dialog closed without a choice binds the aircraft to "Default"
+            // rather than to a profile without a name.
+            if (profile.empty()) profile = config::kDefaultProfile;
+            state_.ChosenProfile = profile;
+        }
+        config_.CurrentProfile = profile;
+        config_.BindAircraft(state_.NewAircraftTitle, config_.CurrentProfile);
+        FillProfileList();
+    }
+    const std::string current = config_.CurrentProfile;
+    SelectProfile(current);
+    config_.SaveAircraftsList();
+    config_.SaveProfilesList();
+}
+
+} // namespace orvex::app

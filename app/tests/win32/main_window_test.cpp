@@ -1,0 +1,181 @@
+// The main window and the notification icon, without a simulator or panels:
+// tabs and pages, the status bar, the profile list, the icon's record and
+// the events that show the window again.
+#include "app/win32/main_window.h"
+
+#include "config/memory_ini_store.h"
+#include "config/tests/fake_messages.h"
+#include "simlink/tests/fake_link.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+namespace orvex::app::win32 {
+namespace {
+
+// A page that is just a child window of the main window.
+class PagePanel final : public IPanelObject {
+public:
+    PagePanel(HWND parent, std::int16_t index) : index_(index) {
+        window_ = ::CreateWindowExA(0, "STATIC", "page", WS_CHILD, 0, 0, 700, 180, parent, nullptr,
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    }
+    ~PagePanel() override {
+        if (::IsWindow(window_)) ::DestroyWindow(window_);
+    }
+    std::int16_t Index() const override { return index_; }
+    void RefreshData() override {}
+    void GetPositions() override {}
+    void SimulatorLost() override {}
+    void ReloadSetup() override {}
+    void OpenSetupDialog() override {}
+    HWND Control() const override { return window_; }
+    bool Connect(const std::string&, std::string&) override { return true; }
+    void Splash() override {}
+    void StartUp() override {}
+
+private:
+    HWND window_ = nullptr;
+    std::int16_t index_;
+};
+
+class NoConnection final : public ISimConnection {
+public:
+    bool Open(std::int32_t& result) override {
+        result = simlink::ResultNoSimulator;
+        return false;
+    }
+    void Close() override {}
+    void Reset() override {}
+};
+
+struct MainWindowTest : ::testing::Test {
+    MainWindowTest() {
+        store.SetFileText("C:\\Orvex\\Orvex.ini", "[Profiles]\nHeavy= \nLight= \n");
+        config.BeginStartUp();
+        config.FinishStartUp();
+        window.Logic(&logic);
+        EXPECT_TRUE(window.Create());
+        window.Load();
+    }
+    config::MemoryIniStore store;
+    config::testing::RecordingMessages messages;
+    config::cConfiguration config{store, "C:\\Orvex", messages};
+    ProgramState state;
+    simlink::testing::FakeLink link;
+    NoConnection connection;
+    simlink::RegisteredOffsets offsets{link};
+    MonitorList monitors{{{0, 0, 1280, 1024}}};
+    // The logic is declared first so that it outlives the window, whose
+    // unload handler still talks to it.
+    cMainLogic logic{state, config, link, connection, offsets, window};
+    frmMain window{state, config, messages, monitors};
+};
+
+TEST_F(MainWindowTest, TabsShowOnePageAtATimeInPanelOrder) {
+    ASSERT_EQ(window.TabCount(), 1);
+    window.AddPanelTab("RadioPanel1", "Radio Panel 1", std::make_unique<PagePanel>(window.Handle(), 1));
+    window.AddPanelTab("MultiPanel1", "Multi Panel 1", std::make_unique<PagePanel>(window.Handle(), 1));
+    window.AddPanelTab("MultiPanel2", "Multi Panel 2", std::make_unique<PagePanel>(window.Handle(), 2));
+    ASSERT_EQ(window.TabCount(), 4);
+    EXPECT_EQ(window.TabCaption(3), "Multi Panel 2");
+    const auto& pages = window.PanelObjects();
+    for (const auto& p : pages) EXPECT_FALSE(::IsWindowVisible(p->Control()));
+
+    window.Show(true);
+    window.SelectTab(3);  // tab 4: the second Multi Panel's control
+    EXPECT_TRUE(::IsWindowVisible(pages[2]->Control()));
+    EXPECT_FALSE(::IsWindowVisible(pages[0]->Control()));
+    window.SelectTab(1);
+    EXPECT_TRUE(::IsWindowVisible(pages[0]->Control()));
+    EXPECT_FALSE(::IsWindowVisible(pages[2]->Control()));
+    EXPECT_EQ(window.SelectedTab(), 1);
+
+    // The window grows to hold the largest page, never below its own size.
+    RECT r{};
+    ::GetWindowRect(window.Handle(), &r);
+    EXPECT_GE(r.right - r.left, 11325 / 15);
+    EXPECT_GE(r.bottom - r.top, 4218 / 15);
+    RECT page{};
+    ::GetWindowRect(pages[0]->Control(), &page);
+    EXPECT_LE(page.right, r.right);
+    EXPECT_LE(page.bottom, r.bottom);
+}
+
+TEST_F(MainWindowTest, StatusProfilesAndLoad) {
+    EXPECT_EQ(window.StatusText(StatusPanel::Status), "FSUIPC Status: Disconnected");
+    char text[128] = {};
+    ::SendMessageA(window.Control(frmMain::IDC_BARMAIN), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, "FSUIPC Status: Disconnected");
+
+    // Loading selected the last entry, "Default".
+    EXPECT_EQ(window.ProfileCount(), 3);
+    EXPECT_EQ(window.SelectedProfileText(), "Default");
+    EXPECT_TRUE(logic.SelectProfile("Light"));
+    EXPECT_EQ(window.SelectedProfileText(), "Light");
+    EXPECT_EQ(config.CurrentProfile, "Light");
+    EXPECT_FALSE(logic.SelectProfile("light")) << "exact comparison";
+    EXPECT_EQ(config.CurrentProfile, "Light");
+
+    // Centred on the first monitor when no position was stored.
+    RECT r{};
+    ::GetWindowRect(window.Handle(), &r);
+    EXPECT_NEAR((r.left + r.right) / 2, 640, 2);
+}
+
+TEST_F(MainWindowTest, TrayIconRecordAndDoubleClick) {
+    ctlTrayArea& tray = window.Tray();
+    EXPECT_TRUE(tray.Visible());
+    EXPECT_GE(tray.IconId(), 1u);
+    EXPECT_LE(tray.IconId(), 65535u);
+    EXPECT_EQ(tray.ToolTip(), "Waiting FS connection...");
+    NOTIFYICONDATAA record = tray.Record();
+    EXPECT_EQ(record.cbSize, sizeof(NOTIFYICONDATAA));
+    EXPECT_EQ(record.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(record.uCallbackMessage, 512u);
+    EXPECT_STREQ(record.szTip, "Waiting FS connection...");
+    window.SetTrayConnected(true);
+    EXPECT_STREQ(tray.Record().szTip, "Connected...");
+
+    tray.ToolTip(std::string(100, 'x'));
+    EXPECT_EQ(std::string(tray.Record().szTip), std::string(63, 'x')) << "cut to the record's field";
+    tray.ToolTip("");
+    EXPECT_EQ(tray.Record().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
+
+    // A double click shows the hidden window, unless a dialog is open.
+    window.Show(false);
+    state.DialogOpen = true;
+    ::SendMessageA(tray.Handle(), ctlTrayArea::kCallbackMessage, 0, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(::IsWindowVisible(window.Handle()));
+    state.DialogOpen = false;
+    ::SendMessageA(tray.Handle(), ctlTrayArea::kCallbackMessage, 0, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(::IsWindowVisible(window.Handle()));
+
+    // Explorer restarting: the icon is added again.
+    ::SendMessageA(tray.Handle(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(tray.Visible());
+}
+
+TEST_F(MainWindowTest, QuitAsksAndClosingSavesThePosition) {
+    messages.answerOk = false;
+    ::SendMessageA(window.Handle(), WM_COMMAND, frmMain::IDC_BTNQUIT, 0);
+    ASSERT_EQ(messages.questions.size(), 1u);
+    EXPECT_EQ(messages.questions[0].Title, " ORVEX - Quit request");
+    EXPECT_EQ(messages.questions[0].Text, "           Are you sure ?\r\nQuitting will stop the panels.");
+    EXPECT_FALSE(window.Unloaded());
+
+    window.Show(true);
+    ::SetWindowPos(window.Handle(), nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    messages.answerOk = true;
+    ::SendMessageA(window.Handle(), WM_COMMAND, frmMain::IDC_BTNQUIT, 0);
+    EXPECT_TRUE(window.Unloaded());
+    EXPECT_EQ(config.Setup().MainFormLeft(), 40 * 15);
+    EXPECT_EQ(config.Setup().MainFormTop(), 60 * 15);
+    EXPECT_NE(store.FileText("C:\\Orvex\\Orvex.ini").find("MainFormTop=900"), std::string::npos);
+    EXPECT_FALSE(window.Tray().Visible());
+}
+
+} // namespace
+} // namespace orvex::app::win32

@@ -1,0 +1,216 @@
+// Figures of the running program: Orvex (in this process) against the
+// simulator stand-in, the real Relaybox server and 1 or 4 virtual Radio
+// Panels.
+//   - poll-tick cost (exchange + every refresh) against the bare exchange of
+//     the same batch;
+//   - time from a knob report sent to a panel to the offset write arriving
+//     in the simulator (an upper bound: it includes the control pipes);
+//   - feature reports per second at steady state;
+//   - CPU use of the program while it waits for a simulator.
+#include "app/win32/orvex_app.h"
+#include "config/tests/fake_messages.h"
+#include "relaybox/client/relaybox_client.h"
+#include "tools/simstandin/standin_client.h"
+#include "tools/virtualpanels/virtualpanels_client.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace orvex;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr const char* kPanels = "OrvexBenchPanels";
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (done && done()) return true;
+        if (::GetTickCount64() >= deadline) return false;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 2, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+// Runs the thread's real message loop (blocking waits) for `ms`.
+void RunLoopFor(UINT ms) {
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, ms, nullptr);
+    MSG msg;
+    while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == timer) break;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    ::KillTimer(nullptr, timer);
+}
+
+double ProcessCpuMs() {
+    FILETIME created, exited, kernel, user;
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto ms = [](const FILETIME& f) {
+        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) /
+               10000.0;
+    };
+    return ms(kernel) + ms(user);
+}
+
+struct Stats {
+    double median = 0, p99 = 0, mean = 0;
+};
+Stats Summarise(std::vector<double> v) {
+    Stats s;
+    if (v.empty()) return s;
+    std::sort(v.begin(), v.end());
+    double sum = 0;
+    for (double x : v) sum += x;
+    s.mean = sum / static_cast<double>(v.size());
+    s.median = v[v.size() / 2];
+    s.p99 = v[v.size() * 99 / 100];
+    return s;
+}
+
+int RunWith(int radios, int iterations, SimStandinProcess& sim) {
+    std::printf("== %d virtual Radio Panel%s\n", radios, radios == 1 ? "" : "s");
+    virtualpanels::VirtualPanelsProcess panels;
+    if (!panels.Start(std::string("--hidden --pipe ") + kPanels + " --radio " + std::to_string(radios))) {
+        std::printf("the virtual panels did not start\n");
+        return 1;
+    }
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + "OrvexBench" + std::to_string(::GetCurrentProcessId());
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    ::DeleteFileA((folder + "\\Orvex.ini").c_str());
+
+    config::testing::RecordingMessages messages;
+    app::win32::AppEnvironment env;
+    env.ProgramFolder = folder + "\\";
+    env.Messages = &messages;
+    env.InstanceName = "Local\\OrvexBench";
+    env.ShowWindow = false;
+    int status = 0;
+    {
+        app::win32::OrvexApp orvex(env);
+        if (!orvex.Start()) {
+            std::printf("Orvex did not start (%s)\n", messages.shown.empty() ? "?" : messages.shown[0].Text.c_str());
+            return 1;
+        }
+
+        // CPU while waiting for the simulator (its window closed).
+        sim.Ok("window close");
+        RunLoopFor(1500);
+        const double cpu0 = ProcessCpuMs();
+        const auto w0 = Clock::now();
+        RunLoopFor(5000);
+        const double waitCpu = ProcessCpuMs() - cpu0;
+        const double waitWall = std::chrono::duration<double, std::milli>(Clock::now() - w0).count();
+        std::printf("CPU while waiting for a simulator:      %.2f %% of one core (%.0f ms in %.0f ms)\n",
+                    100.0 * waitCpu / waitWall, waitCpu, waitWall);
+
+        sim.Ok("window open");
+        if (!PumpUntil([&] { return orvex.State().SimConnected; }, 3000)) {
+            std::printf("no connection\n");
+            return 1;
+        }
+        PumpUntil(nullptr, 500);
+
+        // Feature reports at steady state (the poll loop running by itself).
+        std::uint64_t writes0 = 0;
+        for (int d = 1; d <= radios; ++d) writes0 += panels.FeatureWrites(d);
+        const std::uint64_t ex0 = orvex.Logic().Exchanges();
+        const auto s0 = Clock::now();
+        RunLoopFor(5000);
+        std::uint64_t writes1 = 0;
+        for (int d = 1; d <= radios; ++d) writes1 += panels.FeatureWrites(d);
+        const double secs = std::chrono::duration<double>(Clock::now() - s0).count();
+        std::printf("feature reports per second, steady:     %.2f  (ticks per second %.1f)\n",
+                    static_cast<double>(writes1 - writes0) / secs,
+                    static_cast<double>(orvex.Logic().Exchanges() - ex0) / secs);
+
+        // Tick cost against the bare exchange of the same batch, the timer
+        // stopped so that only the measured calls run.
+        orvex.MainWindow()->EnablePollTimer(false);
+        std::vector<double> tick, bare;
+        tick.reserve(static_cast<size_t>(iterations));
+        bare.reserve(static_cast<size_t>(iterations));
+        for (int i = 0; i < iterations; ++i) {
+            auto t0 = Clock::now();
+            orvex.Logic().Tick();
+            tick.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+            t0 = Clock::now();
+            std::int32_t result = 0;
+            orvex.Offsets().QueueReadAll(result);
+            orvex.Link().LinkProcess(result);
+            bare.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        }
+        const Stats t = Summarise(tick), b = Summarise(bare);
+        std::printf("poll tick (exchange + %d refresh%s):  median %7.1f us  p99 %7.1f us  mean %7.1f us\n", radios,
+                    radios == 1 ? "  " : "es", t.median, t.p99, t.mean);
+        std::printf("bare exchange of the same %zu reads:    median %7.1f us  p99 %7.1f us  mean %7.1f us\n",
+                    orvex.Offsets().Count(), b.median, b.p99, b.mean);
+        std::printf("ratio tick / bare exchange (medians):   %.3f\n", b.median > 0 ? t.median / b.median : 0.0);
+        orvex.MainWindow()->EnablePollTimer(true);
+
+        // Knob report to offset write: one notch of the upper inner ring per
+        // sample, from the command to the change seen in the simulator.
+        std::vector<double> latency;
+        for (int i = 0; i < 20; ++i) {
+            const std::vector<uint8_t> before = sim.Get(0x311A, 2);
+            const auto t0 = Clock::now();
+            panels.Command("input 1 00810001");  // both selectors on COM1, upper inner ring up
+            panels.Command("input 1 00810000");
+            panels.Command("input 1 00810001");
+            panels.Command("input 1 00810000");
+            if (!PumpUntil([&] { return sim.Get(0x311A, 2) != before; }, 2000)) {
+                std::printf("no write after a knob step\n");
+                status = 1;
+                break;
+            }
+            latency.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+            PumpUntil(nullptr, 50);
+        }
+        const Stats l = Summarise(latency);
+        std::printf("knob reports -> write in the simulator: median %.2f ms  max %.2f ms  (one tick is 10 ms)\n",
+                    l.median, latency.empty() ? 0.0 : *std::max_element(latency.begin(), latency.end()));
+    }
+    PumpUntil([] { return false; }, 300);
+    panels.Stop();
+    ::DeleteFileA((folder + "\\Orvex.ini").c_str());
+    ::RemoveDirectoryA(folder.c_str());
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int iterations = argc > 1 ? std::max(50, std::atoi(argv[1])) : 1000;
+    ::SetEnvironmentVariableA("ORVEX_VIRTUAL_PANELS", kPanels);
+    relaybox::RunServerRegistration(relaybox::DefaultServerPath(), false);
+    SimStandinProcess sim;
+    if (!sim.Start("--hidden --pipe OrvexBenchSim")) {
+        std::printf("the stand-in did not start\n");
+        return 1;
+    }
+    sim.SetInt(0x281C, 4, 1);
+    sim.SetInt(0x2E80, 4, 1);
+    sim.Set(0x311A, {0x00, 0x18});
+    int status = RunWith(1, iterations, sim);
+    // The server ends with its last object; give it time before the next run.
+    ::Sleep(1500);
+    status |= RunWith(4, iterations, sim);
+    sim.Stop();
+    std::fflush(stdout);
+    return status;
+}

@@ -1,0 +1,285 @@
+// Orvex end to end: the program's start-up, poll loop and main window run in
+// this process, against the real Relaybox server, the simulator stand-in and
+// virtual panels in processes of their own.
+#include "app/win32/orvex_app.h"
+#include "common/win32/process_util.h"
+#include "config/tests/fake_messages.h"
+#include "config/tests/win32/temp_folder.h"
+#include "relaybox/client/relaybox_client.h"
+#include "tools/simstandin/standin_client.h"
+#include "tools/virtualpanels/virtualpanels_client.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace orvex::app::win32 {
+namespace {
+
+constexpr const char* kPanels = "OrvexEndToEnd";
+constexpr const char* kStandinPipe = "OrvexEndToEndSim";
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (done && done()) return true;
+        const ULONGLONG now = ::GetTickCount64();
+        if (now >= deadline) return false;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+void PumpFor(DWORD ms) { PumpUntil(nullptr, ms); }
+
+int RelayboxProcesses() {
+    orvex::win32::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return -1;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry))
+        if (::lstrcmpiA(entry.szExeFile, "Relaybox.exe") == 0) ++count;
+    return count;
+}
+
+// The four display texts of a virtual Radio Panel, "a|b|c|d".
+std::string Displays(virtualpanels::VirtualPanelsProcess& panels, int device) {
+    const std::string reply = panels.Command("displays " + std::to_string(device));
+    return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : reply;
+}
+
+class OrvexEndToEnd : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        // Relaybox (started by COM from this process) and this process's
+        // device layer both look for this instance's virtual panels.
+        ::SetEnvironmentVariableA("ORVEX_VIRTUAL_PANELS", kPanels);
+        ASSERT_TRUE(relaybox::RunServerRegistration(relaybox::DefaultServerPath(), false));
+        standin = std::make_unique<SimStandinProcess>();
+        ASSERT_TRUE(standin->Start(std::string("--hidden --pipe ") + kStandinPipe));
+    }
+    static void TearDownTestSuite() {
+        if (standin) standin->Stop();
+        standin.reset();
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(standin->Ok("fault none"));
+        standin->Command("window open");  // an error when it is open already
+        ASSERT_TRUE(standin->Ok("title Cessna 172"));
+        // Power on, COM1 123.45 / 118.00.
+        ASSERT_TRUE(standin->SetInt(0x281C, 4, 1));
+        ASSERT_TRUE(standin->SetInt(0x2E80, 4, 1));
+        ASSERT_TRUE(standin->Set(0x034E, {0x45, 0x23}));
+        ASSERT_TRUE(standin->Set(0x311A, {0x00, 0x18}));
+    }
+    void TearDown() override {
+        app.reset();
+        // The server ends once its last object is released.
+        PumpUntil([] { return RelayboxProcesses() == 0; }, 10000);
+        panels.Stop();
+    }
+
+    void StartPanels(const std::string& kinds) {
+        ASSERT_TRUE(panels.Start(std::string("--hidden --pipe ") + kPanels + " " + kinds));
+    }
+    bool StartApp() {
+        AppEnvironment env;
+        env.ProgramFolder = folder.Path() + "\\";
+        env.Messages = &messages;
+        env.InstanceName = "Local\\OrvexEndToEndInstance";
+        env.ShowWindow = false;
+        app = std::make_unique<OrvexApp>(env);
+        return app->Start();
+    }
+    std::string Status(StatusPanel panel) { return app->MainWindow()->StatusText(panel); }
+    bool WaitConnected(DWORD ms = 3000) {
+        return PumpUntil([&] { return app->State().SimConnected; }, ms);
+    }
+    bool WaitDisplays(const std::string& expected, int device = 1, DWORD ms = 3000) {
+        return PumpUntil([&] { return Displays(panels, device) == expected; }, ms);
+    }
+
+    static std::unique_ptr<SimStandinProcess> standin;
+    config::testing::TempFolder folder{"EndToEnd"};
+    config::testing::RecordingMessages messages;
+    virtualpanels::VirtualPanelsProcess panels;
+    std::unique_ptr<OrvexApp> app;
+};
+std::unique_ptr<SimStandinProcess> OrvexEndToEnd::standin;
+
+TEST_F(OrvexEndToEnd, ConnectionStatusAircraftProfilesAndLossOfTheSimulator) {
+    folder.Write("Orvex.ini", "[Profiles]\r\nHeavy= \r\n[Aircrafts]\r\nBoeing 737=Heavy\r\n");
+    ASSERT_TRUE(standin->Ok("window close"));
+    StartPanels("--radio 1");
+    ASSERT_TRUE(StartApp());
+    ASSERT_EQ(app->MainWindow()->TabCount(), 2);
+    EXPECT_EQ(app->MainWindow()->TabCaption(1), "Radio Panel 1");
+
+    // Waiting: the link is tried about once a second.
+    PumpFor(2500);
+    EXPECT_FALSE(app->State().SimConnected);
+    EXPECT_EQ(Status(StatusPanel::Status), "FSUIPC Status: Disconnected");
+    EXPECT_GE(app->Logic().OpenAttempts(), 2u);
+    EXPECT_LE(app->Logic().OpenAttempts(), 4u);
+    EXPECT_FALSE(app->MainWindow()->TrayConnected());
+
+    // The simulator starts: connected within a second, both versions shown.
+    ASSERT_TRUE(standin->Ok("window open"));
+    const ULONGLONG opened = ::GetTickCount64();
+    ASSERT_TRUE(WaitConnected(2500));
+    EXPECT_LE(::GetTickCount64() - opened, 1500u);
+    EXPECT_EQ(Status(StatusPanel::Status), "FSUIPC Status: Connected");
+    EXPECT_EQ(Status(StatusPanel::FSUIPCver).rfind("FSUIPC Version: ", 0), 0u);
+    EXPECT_GT(Status(StatusPanel::FSUIPCver).size(), std::string("FSUIPC Version: ").size());
+    EXPECT_EQ(Status(StatusPanel::FSver), "Flight Simulator Version: FSX");
+    EXPECT_TRUE(app->MainWindow()->TrayConnected());
+    EXPECT_EQ(app->Logic().PollInterval(), 10u);
+
+    // The new aircraft is bound to "Default" and saved.
+    ASSERT_TRUE(PumpUntil([&] { return app->State().LastAircraft == "Cessna 172"; }, 2000));
+    EXPECT_EQ(app->Configuration().CurrentProfile, "Default");
+    EXPECT_NE(folder.Read("Orvex.ini").find("Cessna 172=Default"), std::string::npos);
+    EXPECT_EQ(Status(StatusPanel::Aircraft), "Aircraft in use: Cessna 172");
+
+    // An empty title never switches.
+    ASSERT_TRUE(standin->Ok("title"));
+    PumpFor(300);
+    EXPECT_EQ(app->State().LastAircraft, "Cessna 172");
+
+    // A known aircraft selects its profile; the list shows it.
+    ASSERT_TRUE(standin->Ok("title Boeing 737"));
+    ASSERT_TRUE(PumpUntil([&] { return app->Configuration().CurrentProfile == "Heavy"; }, 2000));
+    EXPECT_EQ(app->MainWindow()->SelectedProfileText(), "Heavy");
+
+    // A title differing only in case is another aircraft.
+    ASSERT_TRUE(standin->Ok("title BOEING 737"));
+    ASSERT_TRUE(PumpUntil([&] { return app->State().LastAircraft == "BOEING 737"; }, 2000));
+
+    // The user picks another profile; the simulator closes and comes back
+    // with the same aircraft: no switch back.
+    app->Logic().SelectProfile("Default");
+    ASSERT_TRUE(WaitDisplays("123.45|118.00|123.45|118.00"));
+    ASSERT_TRUE(standin->Ok("window close"));
+    ASSERT_TRUE(PumpUntil([&] { return !app->State().SimConnected; }, 2000));
+    EXPECT_EQ(Status(StatusPanel::Status), "FSUIPC Status: Disconnected");
+    EXPECT_EQ(Status(StatusPanel::FSUIPCver), "FSUIPC Version:");
+    EXPECT_EQ(Status(StatusPanel::FSver), "Flight Simulator Version:");
+    EXPECT_EQ(Status(StatusPanel::Aircraft), "Aircraft in use:");
+    EXPECT_FALSE(app->MainWindow()->TrayConnected());
+    EXPECT_EQ(app->MainWindow()->Tray().ToolTip(), "Waiting FS connection...");
+    EXPECT_TRUE(WaitDisplays("     |     |     |     ")) << Displays(panels, 1);
+    ASSERT_TRUE(standin->Ok("window open"));
+    ASSERT_TRUE(WaitConnected(2500));
+    PumpFor(300);
+    EXPECT_EQ(app->Configuration().CurrentProfile, "Default");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(OrvexEndToEnd, KnobTunesTheSimulatorAndTheDisplayFollowsOneExchangePerTick) {
+    StartPanels("--radio 1");
+    ASSERT_TRUE(StartApp());
+    ASSERT_TRUE(WaitConnected());
+    ASSERT_TRUE(WaitDisplays("123.45|118.00|123.45|118.00")) << Displays(panels, 1);
+
+    // One notch of the upper inner ring: 118.000 -> 118.025, four BCD digits.
+    ASSERT_TRUE(panels.Ok("turn 1 upper-inner 1"));
+    ASSERT_TRUE(PumpUntil([&] { return standin->Get(0x311A, 2) == std::vector<uint8_t>{0x02, 0x18}; }, 3000));
+    EXPECT_TRUE(WaitDisplays("123.45|118.02|123.45|118.02")) << Displays(panels, 1);
+
+    // Steady state: one exchange per tick, no feature report.
+    PumpFor(300);
+    const uint64_t writes = panels.FeatureWrites(1);
+    const uint64_t simBefore = standin->Exchanges();
+    const uint64_t oursBefore = app->Logic().Exchanges();
+    PumpFor(1000);
+    const uint64_t ours = app->Logic().Exchanges() - oursBefore;
+    const uint64_t sim = standin->Exchanges() - simBefore;
+    EXPECT_EQ(panels.FeatureWrites(1), writes) << "nothing changed, nothing written";
+    EXPECT_GE(ours, 20u) << "ticks every 10 ms";
+    EXPECT_LE(sim, ours + 2) << "one exchange per tick";
+    EXPECT_GE(sim + 2, ours);
+
+    // ACT/STBY swaps COM1 in the simulator; the display follows.
+    ASSERT_TRUE(panels.Ok("hold 1 act1 80"));
+    EXPECT_TRUE(WaitDisplays("118.02|123.45|118.02|123.45")) << Displays(panels, 1);
+
+    // The lower half on XPDR: the code with the first digit's point, QNH.
+    ASSERT_TRUE(standin->Set(0x0354, {0x00, 0x12}));
+    ASSERT_TRUE(standin->SetInt(0x0330, 2, 1013 * 16));
+    ASSERT_TRUE(panels.Ok("selector 1 lower xpdr"));
+    EXPECT_TRUE(WaitDisplays("118.02|123.45| 29.91| 1.200")) << Displays(panels, 1);
+    ASSERT_TRUE(panels.Ok("turn 1 lower-inner 1"));
+    EXPECT_TRUE(PumpUntil([&] { return standin->Get(0x0354, 2) == std::vector<uint8_t>{0x00, 0x22}; }, 3000));
+
+    // Power off: dark displays.
+    ASSERT_TRUE(standin->SetInt(0x2E80, 4, 0));
+    EXPECT_TRUE(WaitDisplays("     |     |     |     ")) << Displays(panels, 1);
+}
+
+TEST_F(OrvexEndToEnd, StartUpFindsEachPanelOrReportsThatThereIsNone) {
+    // No panel at all.
+    ASSERT_FALSE(StartApp());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].Title, "  Orvex");
+    EXPECT_EQ(messages.shown[0].Text, "No Panel found, check your connections !");
+    EXPECT_TRUE(messages.shown[0].Critical);
+    app.reset();
+    messages.shown.clear();
+
+    // No panel, but allowed: one unconnected panel of each kind.
+    folder.Write("Orvex.ini", "[GeneralSetup]\r\nLoadWithoutPanels=1\r\n");
+    ASSERT_TRUE(StartApp());
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(app->MainWindow()->TabCount(), 2);
+    EXPECT_EQ(app->MainWindow()->TabCaption(1), "Radio Panel 1");
+    ASSERT_EQ(app->Logic().Panels().size(), 1u);
+    EXPECT_TRUE(WaitConnected()) << "the poll loop runs normally";
+    PumpFor(200);
+    app.reset();
+    PumpUntil([] { return RelayboxProcesses() == 0; }, 10000);
+
+    // Two Radio Panels, each with the section of its own number: the second
+    // one's ACT/STBY does nothing at COM1.
+    folder.Write("Orvex.ini", "");
+    folder.Write("Default.ini", "[RadioPanel2]\r\nButtonActionCOM1=None\r\n");
+    StartPanels("--radio 2");
+    ASSERT_TRUE(StartApp());
+    ASSERT_EQ(app->MainWindow()->TabCount(), 3);
+    EXPECT_EQ(app->MainWindow()->TabCaption(1), "Radio Panel 1");
+    EXPECT_EQ(app->MainWindow()->TabCaption(2), "Radio Panel 2");
+    ASSERT_TRUE(WaitConnected());
+    ASSERT_TRUE(WaitDisplays("123.45|118.00|123.45|118.00", 1));
+    ASSERT_TRUE(WaitDisplays("123.45|118.00|123.45|118.00", 2));
+    ASSERT_TRUE(panels.Ok("hold 2 act1 80"));
+    PumpFor(500);
+    EXPECT_EQ(standin->Get(0x034E, 2), (std::vector<uint8_t>{0x45, 0x23})) << "no swap from panel 2";
+    ASSERT_TRUE(panels.Ok("hold 1 act1 80"));
+    EXPECT_TRUE(WaitDisplays("118.00|123.45|118.00|123.45", 2)) << "panel 1 swaps; both show it";
+
+    // A second instance is refused.
+    config::testing::RecordingMessages second;
+    AppEnvironment env;
+    env.ProgramFolder = folder.Path() + "\\";
+    env.Messages = &second;
+    env.InstanceName = "Local\\OrvexEndToEndInstance";
+    env.ShowWindow = false;
+    OrvexApp another(env);
+    EXPECT_FALSE(another.Start());
+    ASSERT_EQ(second.shown.size(), 1u);
+    EXPECT_EQ(second.shown[0].Title, "Orvex");
+    EXPECT_EQ(second.shown[0].Text, "Orvex is already running...");
+}
+
+} // namespace
+} // namespace orvex::app::win32
