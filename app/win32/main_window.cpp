@@ -179,6 +179,9 @@ void frmMain::CreateControls() {
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>("Orvex");
     ::SendMessageA(tab_, TCM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    // The first tab has the keyboard focus from the start, so that the arrow
+    // keys move from it.
+    ::SendMessageA(tab_, TCM_SETCURFOCUS, 0, 0);
     mainPage_->Create(Handle());
     ::SetWindowPos(mainPage_->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     Layout();
@@ -301,6 +304,13 @@ std::string frmMain::TabCaption(int index) const {
 void frmMain::SelectTab(int index) {
     ::SendMessageA(tab_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     TabChanged();
+}
+
+void frmMain::CycleTab(int delta) {
+    const int count = TabCount();
+    if (count <= 1) return;
+    SelectTab(((selectedTab_ + delta) % count + count) % count);
+    ::SetFocus(tab_);
 }
 
 void frmMain::ShowPage(int tab, bool visible) {

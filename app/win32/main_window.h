@@ -81,6 +81,7 @@ public:
     std::string TabCaption(int index) const;  // 0-based
     int SelectedTab() const { return selectedTab_; }
     void SelectTab(int index);                // 0-based
+    void CycleTab(int delta);                 // the next (1) or previous (-1) tab, wrapping
     std::string SelectedProfileText() const;
     int ProfileCount() const;
     ctlTrayArea& Tray() { return tray_; }

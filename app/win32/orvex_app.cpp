@@ -220,8 +220,18 @@ int OrvexApp::Run() {
     while (!window_->Unloaded()) {
         const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
+        HWND main = window_->Handle();
+        const bool inMain = main && (msg.hwnd == main || ::IsChild(main, msg.hwnd));
+        // Ctrl+Tab / Ctrl+Shift+Tab and Ctrl+PageDown / Ctrl+PageUp page
+        // through the tabs, as in other tabbed windows.
+        if (inMain && msg.message == WM_KEYDOWN && (::GetKeyState(VK_CONTROL) & 0x8000) &&
+            (msg.wParam == VK_TAB || msg.wParam == VK_NEXT || msg.wParam == VK_PRIOR)) {
+            const bool back = msg.wParam == VK_PRIOR || (msg.wParam == VK_TAB && (::GetKeyState(VK_SHIFT) & 0x8000));
+            window_->CycleTab(back ? -1 : 1);
+            continue;
+        }
         // Keyboard navigation between the main window's controls.
-        if (window_->Handle() && ::IsDialogMessageA(window_->Handle(), &msg)) continue;
+        if (inMain && ::IsDialogMessageA(main, &msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }

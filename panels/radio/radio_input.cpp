@@ -172,7 +172,15 @@ void RadioInputDecoder::OnButtonTimer() {
     // Stopped first, so that a handler letting messages run cannot meet a
     // further tick and raise the long click twice.
     EnableButtonTimer(false);
-    events_.ButtonLongClick(static_cast<std::int32_t>(pressedButton_));
+    const auto event = static_cast<std::int32_t>(pressedButton_);
+    events_.ButtonLongClick(event);
+    // Released between the threshold and this tick: its release was raised
+    // before the long click, so whatever the long click pressed would stay
+    // pressed. Raise the release again, after it.
+    if (!(previous_ & pressedButton_)) {
+        events_.ButtonUp(event);
+        host_.PumpMessages();
+    }
 }
 
 void RadioInputDecoder::OnSpeedTimer(int selector) {

@@ -22,6 +22,8 @@ HWND FindTopLevel(const char* cls, const char* title) {
 
 // Finds a control by its identifier anywhere below `parent`.
 HWND FindControl(HWND parent, int id) {
+    // A direct child first: identifiers are unique only among siblings.
+    if (HWND direct = ::GetDlgItem(parent, id)) return direct;
     struct Search {
         int id;
         HWND found;
@@ -42,8 +44,10 @@ HWND FindControl(HWND parent, int id) {
 
 // Saves what the screen shows of the window as a 24-bit BMP file.
 bool Shot(HWND window, const char* file) {
+    // The client area: without a window manager nobody draws the frame.
     RECT r{};
-    if (!::GetWindowRect(window, &r)) return false;
+    if (!::GetClientRect(window, &r)) return false;
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return false;
     HDC screen = ::GetDC(nullptr);
@@ -85,6 +89,7 @@ int Usage() {
                  "demotool shot <class> <title|-> <file.bmp>\n"
                  "demotool text <class> <title|-> <control id>\n"
                  "demotool key <class> <title|-> <control id> <virtual key>\n"
+                 "demotool click <class> <title|-> <control id> <x> <y>\n"
                  "demotool wait <class> <title|-> <seconds>\n"
                  "demotool close <class> <title|->\n"
                  "<class> may be - (any class)\n");
@@ -94,11 +99,26 @@ int Usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) return Usage();
+    if (argc < 2 || (argc < 4 && std::string(argv[1]) != "list")) return Usage();
     // Screen coordinates in pixels, whatever the DPI.
     ::SetProcessDPIAware();
     const std::string verb = argv[1];
-    const char* title = std::string(argv[3]) == "-" ? nullptr : argv[3];
+    const char* title = argc > 3 && std::string(argv[3]) != "-" ? argv[3] : nullptr;
+    if (verb == "list") {
+        ::EnumWindows(
+            [](HWND w, LPARAM) -> BOOL {
+                char cls[128] = {}, text[256] = {};
+                ::GetClassNameA(w, cls, sizeof(cls));
+                ::GetWindowTextA(w, text, sizeof(text));
+                DWORD pid = 0;
+                ::GetWindowThreadProcessId(w, &pid);
+                std::printf("%p pid=%lu visible=%d enabled=%d class=%s title=%s\n", static_cast<void*>(w), pid,
+                            ::IsWindowVisible(w) ? 1 : 0, ::IsWindowEnabled(w) ? 1 : 0, cls, text);
+                return TRUE;
+            },
+            0);
+        return 0;
+    }
     if (verb == "wait" && argc >= 5) {
         const DWORD until = ::GetTickCount() + static_cast<DWORD>(std::atoi(argv[4]) * 1000);
         while (!FindTopLevel(argv[2], title)) {
@@ -123,9 +143,18 @@ int main(int argc, char** argv) {
         ::PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     }
-    if ((verb == "text" || verb == "key") && argc >= 5) {
+    if ((verb == "text" || verb == "key" || verb == "click") && argc >= 5) {
         HWND control = FindControl(window, std::atoi(argv[4]));
         if (!control) return 1;
+        if (verb == "text" && argc >= 6 && std::string(argv[5]) == "tabs") {
+            DWORD_PTR sel = 0, focus = 0, count = 0;
+            ::SendMessageTimeoutA(control, 0x130B /* TCM_GETCURSEL */, 0, 0, SMTO_ABORTIFHUNG, 2000, &sel);
+            ::SendMessageTimeoutA(control, 0x132F /* TCM_GETCURFOCUS */, 0, 0, SMTO_ABORTIFHUNG, 2000, &focus);
+            ::SendMessageTimeoutA(control, 0x1304 /* TCM_GETITEMCOUNT */, 0, 0, SMTO_ABORTIFHUNG, 2000, &count);
+            std::printf("selected %d focus %d count %d\n", static_cast<int>(sel), static_cast<int>(focus),
+                        static_cast<int>(count));
+            return 0;
+        }
         if (verb == "text") {
             char text[512] = {};
             ::SendMessageTimeoutA(control, WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text),
@@ -134,6 +163,23 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (argc < 6) return Usage();
+        if (verb == "click") {
+            // A left click at a point of the control, through the input queue
+            // like a user's.
+            if (argc < 7) return Usage();
+            POINT at{std::atoi(argv[5]), std::atoi(argv[6])};
+            ::ClientToScreen(control, &at);
+            ::SetForegroundWindow(window);
+            ::SetCursorPos(at.x, at.y);
+            INPUT inputs[2] = {};
+            inputs[0].type = INPUT_MOUSE;
+            inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            inputs[1].type = INPUT_MOUSE;
+            inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            ::SendInput(2, inputs, sizeof(INPUT));
+            ::Sleep(200);
+            return 0;
+        }
         const WPARAM key = static_cast<WPARAM>(std::strtol(argv[5], nullptr, 0));
         ::PostMessageA(control, WM_KEYDOWN, key, 1);
         ::PostMessageA(control, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));

@@ -80,7 +80,7 @@ sim set 0x311A 0018 >/dev/null            # COM1 standby 118.00
 sim set 0x0354 0012 >/dev/null            # XPDR 1200
 sim setint 0x0330 2 16208 >/dev/null      # QNH 1013 hPa x 16
 sleep 2
-tool key OrvexMain - 100 0x27 >/dev/null  # the "Radio Panel 1" tab
+tool click OrvexMain - 100 100 10 >/dev/null  # the "Radio Panel 1" tab
 sleep 1
 report
 shot 02-connected

@@ -92,6 +92,16 @@ TEST_F(MainWindowTest, TabsShowOnePageAtATimeInPanelOrder) {
     EXPECT_TRUE(::IsWindowVisible(pages[0]->Control()));
     EXPECT_FALSE(::IsWindowVisible(pages[2]->Control()));
     EXPECT_EQ(window.SelectedTab(), 1);
+    window.CycleTab(-1);
+    window.CycleTab(-1);  // wraps round to the last tab
+    EXPECT_EQ(window.SelectedTab(), 3);
+    EXPECT_TRUE(::IsWindowVisible(pages[2]->Control()));
+    window.CycleTab(1);
+    EXPECT_EQ(window.SelectedTab(), 0);
+    // Focusing a tab (the keyboard's way, and other programs') selects it.
+    ::SendMessageA(window.Control(frmMain::IDC_TABMAIN), TCM_SETCURFOCUS, 2, 0);
+    EXPECT_EQ(window.SelectedTab(), 2);
+    window.SelectTab(1);
 
     // The window grows to hold the largest page, never below its own size.
     RECT r{};

@@ -266,9 +266,11 @@ TEST_F(DecoderTest, PressOfExactlyTheThresholdIsALongClickOnTheNextTick) {
     EXPECT_EQ(events.log, (std::vector<std::string>{"up 32768", "pump"}));
     EXPECT_TRUE(host.timerOn);
     host.now += 15;
+    events.log.clear();
     decoder.OnButtonTimer();
-    EXPECT_EQ(events.log.back(), "long 32768");
-    EXPECT_EQ(events.log[events.log.size() - 2], "timer off") << "stopped before the event is raised";
+    // The late long click is followed by a release of its own, so that a
+    // virtual button it pressed does not stay pressed.
+    EXPECT_EQ(events.log, (std::vector<std::string>{"timer off", "long 32768", "up 32768", "pump"}));
 
     // Held past the threshold: one long click while held, then only Up.
     events.log.clear();
