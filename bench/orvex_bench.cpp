@@ -163,15 +163,20 @@ int RunWith(int radios, int iterations, SimStandinProcess& sim) {
         std::printf("ratio tick / bare exchange (medians):   %.3f\n", b.median > 0 ? t.median / b.median : 0.0);
         orvex.MainWindow()->EnablePollTimer(true);
 
-        // Knob report to offset write: one notch of the upper inner ring per
-        // sample, from the command to the change seen in the simulator.
-        std::vector<double> latency;
+        // Knob report to offset write: one notch of the upper inner ring is
+        // two set/clear pairs, and the step is raised on the last report.
+        // The clock starts before that report is sent and stops when the
+        // simulator holds the new value, so the figure includes one command
+        // to the panel and the reads from the simulator; the pipes' own
+        // round trip is measured too.
+        std::vector<double> latency, pipes;
         for (int i = 0; i < 20; ++i) {
             const std::vector<uint8_t> before = sim.Get(0x311A, 2);
-            const auto t0 = Clock::now();
             panels.Command("input 1 00810001");  // both selectors on COM1, upper inner ring up
             panels.Command("input 1 00810000");
             panels.Command("input 1 00810001");
+            PumpUntil(nullptr, 30);
+            const auto t0 = Clock::now();
             panels.Command("input 1 00810000");
             if (!PumpUntil([&] { return sim.Get(0x311A, 2) != before; }, 2000)) {
                 std::printf("no write after a knob step\n");
@@ -179,11 +184,17 @@ int RunWith(int radios, int iterations, SimStandinProcess& sim) {
                 break;
             }
             latency.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+            const auto p0 = Clock::now();
+            panels.Command("ping");
+            sim.Get(0x311A, 2);
+            pipes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - p0).count());
             PumpUntil(nullptr, 50);
         }
-        const Stats l = Summarise(latency);
-        std::printf("knob reports -> write in the simulator: median %.2f ms  max %.2f ms  (one tick is 10 ms)\n",
+        const Stats l = Summarise(latency), pp = Summarise(pipes);
+        std::printf("knob report -> write in the simulator:  median %.2f ms  max %.2f ms  (one tick is 10 ms)\n",
                     l.median, latency.empty() ? 0.0 : *std::max_element(latency.begin(), latency.end()));
+        std::printf("  of which the two control pipes:       median %.2f ms (a command to the panel, a read)\n",
+                    pp.median);
     }
     PumpUntil([] { return false; }, 300);
     panels.Stop();
