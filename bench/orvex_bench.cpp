@@ -10,6 +10,7 @@
 #include "app/win32/orvex_app.h"
 #include "config/tests/fake_messages.h"
 #include "relaybox/client/relaybox_client.h"
+#include "relaybox/tests/com_test_support.h"
 #include "tools/simstandin/standin_client.h"
 #include "tools/virtualpanels/virtualpanels_client.h"
 
@@ -30,18 +31,9 @@ namespace {
 
 constexpr const char* kPanels = "OrvexBenchPanels";
 
+// Pipe-polled conditions are not messages: test them every 2 ms.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (done && done()) return true;
-        if (::GetTickCount64() >= deadline) return false;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, 2, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
+    return relaybox::test::PumpUntil(done, timeoutMs, 2);
 }
 
 // Runs the thread's real message loop (blocking waits) for `ms`.

@@ -1,6 +1,7 @@
 #include "app/win32/main_window.h"
 
 #include "app/win32/icons.h"
+#include "common/win32/place_window_win32.h"
 #include "simlink/win32/wait_win32.h"
 
 #include <commctrl.h>
@@ -243,25 +244,7 @@ void frmMain::Layout() {
 
 void frmMain::Load() {
     // The window's place: stored position, or centred.
-    RECT r{};
-    ::GetWindowRect(Handle(), &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    const int top = config_.Setup().MainFormTop(), left = config_.Setup().MainFormLeft();
-    const Rect stored{left / kTwipsPerPixel, top / kTwipsPerPixel, left / kTwipsPerPixel + width,
-                      top / kTwipsPerPixel + height};
-    Rect nearest{};
-    bool haveNearest = false;
-    RECT probe{stored.left, stored.top, stored.right, stored.bottom};
-    if (HMONITOR monitor = ::MonitorFromRect(&probe, MONITOR_DEFAULTTONEAREST)) {
-        MONITORINFO info{};
-        info.cbSize = sizeof(info);
-        if (::GetMonitorInfoA(monitor, &info)) {
-            nearest = {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
-            haveNearest = true;
-        }
-    }
-    const Point at = PlaceWindow(monitors_, top, left, width, height, haveNearest ? &nearest : nullptr);
-    ::SetWindowPos(Handle(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    orvex::win32::PlaceWindow(Handle(), config_.Setup().MainFormTop(), config_.Setup().MainFormLeft(), monitors_);
     if (logic_) logic_->Load();
 }
 
@@ -468,12 +451,10 @@ void frmMain::OnCommand(int id, int code) {
 }
 
 void frmMain::QueryUnload() {
-    if (::IsWindowVisible(Handle()) && !::IsIconic(Handle())) {
-        RECT r{};
-        ::GetWindowRect(Handle(), &r);
-        config_.Setup().MainFormTop(r.top * kTwipsPerPixel);
-        config_.Setup().MainFormLeft(r.left * kTwipsPerPixel);
-    }
+    std::int32_t top = 0, left = 0;
+    orvex::win32::WindowPositionTwips(Handle(), top, left);
+    config_.Setup().MainFormTop(top);
+    config_.Setup().MainFormLeft(left);
     config_.Setup().SaveSetup();
 }
 

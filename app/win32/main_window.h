@@ -6,7 +6,7 @@
 #pragma once
 
 #include "app/main_logic.h"
-#include "app/place_window.h"
+#include "common/place_window.h"
 #include "app/win32/panel_object.h"
 #include "app/win32/tray_area.h"
 #include "common/win32/window.h"

@@ -1,6 +1,7 @@
 #include "app/win32/orvex_app.h"
 
 #include "app/win32/panel_kinds.h"
+#include "common/win32/place_window_win32.h"
 #include "relaybox/client/relaybox_client.h"
 #include "relaybox/hid/hid_core.h"
 #include "relaybox/process_priority.h"
@@ -47,22 +48,7 @@ OrvexApp::~OrvexApp() {
     link_.Link().LinkClose();
 }
 
-MonitorList OrvexApp::EnumerateMonitors() {
-    MonitorList list;
-    ::EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            MONITORINFO info{};
-            info.cbSize = sizeof(info);
-            if (::GetMonitorInfoA(monitor, &info)) {
-                auto* l = reinterpret_cast<MonitorList*>(data);
-                l->monitors.push_back({info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&list));
-    return list;
-}
+MonitorList OrvexApp::EnumerateMonitors() { return orvex::win32::EnumerateMonitors(); }
 
 std::uint64_t OrvexApp::ChooseAffinity(std::int32_t setting, std::uint64_t processMask) {
     if (setting != -1) return static_cast<std::uint32_t>(setting);

@@ -6,7 +6,7 @@
 
 #include "actions/win32/sim_action_target.h"
 #include "app/main_logic.h"
-#include "app/place_window.h"
+#include "common/place_window.h"
 #include "app/program_state.h"
 #include "app/win32/main_window.h"
 #include "app/win32/panel_object.h"

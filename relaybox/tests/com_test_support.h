@@ -19,7 +19,8 @@
 namespace orvex::relaybox::test {
 
 // Lets the thread's messages (incoming events) run until `done` or the time.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+// `done` is tested after each batch of messages and at least every `stepMs`.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 20) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
         MSG msg;
@@ -30,7 +31,7 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
         if (done && done()) return true;
         const ULONGLONG now = ::GetTickCount64();
         if (now >= deadline) return false;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 20)),
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, stepMs)),
                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
 }

@@ -6,13 +6,13 @@
 #include "config/tests/fake_messages.h"
 #include "config/tests/win32/temp_folder.h"
 #include "relaybox/client/relaybox_client.h"
+#include "relaybox/tests/com_test_support.h"
 #include "tools/simstandin/standin_client.h"
 #include "tools/virtualpanels/virtualpanels_client.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <functional>
 #include <memory>
@@ -25,32 +25,10 @@ namespace {
 constexpr const char* kPanels = "OrvexEndToEnd";
 constexpr const char* kStandinPipe = "OrvexEndToEndSim";
 
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (done && done()) return true;
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) return false;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-}
-void PumpFor(DWORD ms) { PumpUntil(nullptr, ms); }
+using relaybox::test::PumpFor;
+using relaybox::test::PumpUntil;
 
-int RelayboxProcesses() {
-    orvex::win32::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return -1;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry))
-        if (::lstrcmpiA(entry.szExeFile, "Relaybox.exe") == 0) ++count;
-    return count;
-}
+int RelayboxProcesses() { return relaybox::test::ServerProcessCount(); }
 
 // The four display texts of a virtual Radio Panel, "a|b|c|d".
 std::string Displays(virtualpanels::VirtualPanelsProcess& panels, int device) {
@@ -104,7 +82,7 @@ protected:
     }
     std::string Status(StatusPanel panel) { return app->MainWindow()->StatusText(panel); }
     bool WaitConnected(DWORD ms = 3000) {
-        return PumpUntil([&] { return app->State().SimConnected; }, ms);
+        return PumpUntil([&] { return app->State().SimConnected; }, ms, 5);
     }
     bool WaitDisplays(const std::string& expected, int device = 1, DWORD ms = 3000) {
         return PumpUntil([&] { return Displays(panels, device) == expected; }, ms);

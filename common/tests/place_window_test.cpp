@@ -1,8 +1,8 @@
-#include "app/place_window.h"
+#include "common/place_window.h"
 
 #include <gtest/gtest.h>
 
-namespace orvex::app {
+namespace orvex {
 namespace {
 
 TEST(PlaceWindow, StoredPositionOnAMonitorIsKeptElseCentred) {
@@ -34,4 +34,4 @@ TEST(PlaceWindow, StoredPositionOnAMonitorIsKeptElseCentred) {
 }
 
 } // namespace
-} // namespace orvex::app
+} // namespace orvex

@@ -1,10 +1,10 @@
-#include "app/place_window.h"
+#include "common/place_window.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 
-namespace orvex::app {
+namespace orvex {
 
 Rect MonitorList::Union() const {
     if (monitors.empty()) return {};
@@ -62,4 +62,4 @@ Point PlaceWindow(const MonitorList& monitors, std::int32_t topTwips, std::int32
     return CentreOn(monitor, width, height);
 }
 
-} // namespace orvex::app
+} // namespace orvex

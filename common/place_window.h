@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace orvex::app {
+namespace orvex {
 
 struct Rect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
@@ -42,4 +42,4 @@ Point CentreOn(const Rect& on, std::int32_t width, std::int32_t height);
 Point PlaceWindow(const MonitorList& monitors, std::int32_t topTwips, std::int32_t leftTwips, std::int32_t width,
                   std::int32_t height, const Rect* nearest);
 
-} // namespace orvex::app
+} // namespace orvex
