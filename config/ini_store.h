@@ -35,6 +35,9 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
     // Moves a file; fails, touching nothing, when the target exists.
     virtual bool MoveFileTo(const std::string& from, const std::string& to) = 0;
+    // Deletes a file for good. False when it did not exist or could not be
+    // deleted. (Not named DeleteFile: <windows.h> defines that as a macro.)
+    virtual bool DeleteFileAt(const std::string& path) = 0;
 };
 
 // Removes every NUL character from a text, as written values must not hold any.

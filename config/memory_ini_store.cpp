@@ -99,6 +99,8 @@ bool MemoryIniStore::MoveFileTo(const std::string& from, const std::string& to) 
     return true;
 }
 
+bool MemoryIniStore::DeleteFileAt(const std::string& path) { return files_.erase(ToLowerAscii(path)) != 0; }
+
 void MemoryIniStore::SetFileText(const std::string& path, const std::string& text) {
     File file;
     Section* current = nullptr;

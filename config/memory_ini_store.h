@@ -26,6 +26,7 @@ public:
     std::vector<std::string> KeyNames(const std::string& path, const std::string& section) override;
     bool FileExists(const std::string& path) override;
     bool MoveFileTo(const std::string& from, const std::string& to) override;
+    bool DeleteFileAt(const std::string& path) override;
 
     // Replaces a file by the parse of an INI text ("[Section]" lines and
     // "key=value" lines; other lines are ignored).

@@ -170,6 +170,7 @@ public:
     bool MoveFileTo(const std::string& f, const std::string& t) override {
         return ++moves != failMoveNumber && inner.MoveFileTo(f, t);
     }
+    bool DeleteFileAt(const std::string& p) override { return inner.DeleteFileAt(p); }
 };
 
 TEST(Conversion, FailedRenameRestoresDefaultIniAndTellsTheUser) {

@@ -168,4 +168,12 @@ bool cInifile::MoveFileTo(const std::string& from, const std::string& to) {
     return ::MoveFileA(from.c_str(), to.c_str()) != FALSE; // fails when the target exists
 }
 
+bool cInifile::DeleteFileAt(const std::string& path) {
+    // The profile functions keep no handle open between calls, so the file
+    // can go at once; the cached copy Windows may hold is flushed first so
+    // that a later write does not bring it back.
+    ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
 } // namespace orvex::config::win32

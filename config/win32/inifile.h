@@ -68,6 +68,7 @@ public:
     std::vector<std::string> KeyNames(const std::string& path, const std::string& section) override;
     bool FileExists(const std::string& path) override;
     bool MoveFileTo(const std::string& from, const std::string& to) override;
+    bool DeleteFileAt(const std::string& path) override;
 
 private:
     std::string path_;
