@@ -1,8 +1,10 @@
 #include "panels/radio/win32/radio_panel_object.h"
 
+#include "common/win32/place_window_win32.h"
 #include "panels/radio/radio_events.h"
 #include "panels/radio/radio_logic.h"
 #include "panels/radio/win32/ctl_radio_panel.h"
+#include "panels/radio/win32/frm_radio_panel_setup.h"
 
 namespace orvex::panels::radio {
 
@@ -34,7 +36,16 @@ public:
         logic_->SetupChanged();
     }
     void OpenSetupDialog() override {
-        services_.Messages.Show("  Orvex", "The Radio Panel setup dialog is not available in this version yet.", false);
+        const MonitorList monitors = services_.Monitors ? *services_.Monitors : orvex::win32::EnumerateMonitors();
+        actions::win32::EventSelectorContext context;
+        context.State = &services_.State;
+        context.Link = &services_.Link;
+        context.Wait = &services_.Wait;
+        context.Setup = &services_.Configuration.Setup();
+        context.Monitors = &monitors;
+        context.Messages = &services_.Messages;
+        win32::frmRadioPanelSetup dialog(services_.Configuration, index_, context, services_.Messages, monitors);
+        dialog.ShowModal(services_.MainWindow);
     }
 
     // IPanelObject
