@@ -2,6 +2,8 @@
 
 #include "app/win32/icons.h"
 #include "common/win32/place_window_win32.h"
+#include "config/win32/general_setup.h"
+#include "config/win32/profile_dialogs.h"
 #include "simlink/win32/wait_win32.h"
 
 #include <commctrl.h>
@@ -377,12 +379,12 @@ std::string frmMain::SelectedProfileText() const {
 }
 
 std::string frmMain::ChooseAircraftProfile() {
-    messages_.Show("  Orvex",
-                   "A new aircraft was loaded: \"" + state_.NewAircraftTitle +
-                       "\".\r\nThe aircraft binding dialog is not available yet; the aircraft uses the \"Default\" "
-                       "profile.",
-                   false);
-    return config::kDefaultProfile;
+    state_.ChosenProfile.clear();
+    config::win32::frmAircraftProfile dialog(config_, messages_, state_, monitors_);
+    // Owned by no window: the main window may be hidden, and the dialog
+    // keeps itself above the simulator's window.
+    dialog.ShowModal(nullptr);
+    return state_.ChosenProfile;
 }
 
 void frmMain::TrayMenu() {
@@ -425,13 +427,15 @@ void frmMain::OnCommand(int id, int code) {
     case IDC_BTNSETUP:
         if (logic_)
             logic_->RunModal([&] {
-                messages_.Show("  Orvex", "The general setup dialog is not available in this version yet.", false);
+                config::win32::frmGeneralSetup dialog(config_, messages_, monitors_);
+                dialog.ShowModal(Handle());
             });
         break;
     case IDC_BTNPROFILES:
         if (logic_) {
             logic_->RunModal([&] {
-                messages_.Show("  Orvex", "The profile dialog is not available in this version yet.", false);
+                config::win32::frmProfilesSetup dialog(config_, messages_, state_, monitors_);
+                dialog.ShowModal(Handle());
             });
             logic_->AfterProfilesDialog();
         }

@@ -61,7 +61,7 @@ PanelServices& OrvexApp::Services() {
     if (!services_) {
         services_ = std::make_unique<PanelServices>(PanelServices{
             state_, configuration_, link_.Link(), offsets_, actionTarget_, waitHost_, messages_, window_->Handle(),
-            [this](IPanel& panel) { logic_.SetupRequested(panel); }});
+            [this](IPanel& panel) { logic_.SetupRequested(panel); }, &monitors_});
     }
     return *services_;
 }

@@ -6,6 +6,7 @@
 #include "actions/event_action.h"
 #include "app/main_logic.h"
 #include "app/program_state.h"
+#include "common/place_window.h"
 #include "config/configuration.h"
 #include "config/user_messages.h"
 #include "simlink/link.h"
@@ -35,6 +36,8 @@ struct PanelServices {
     // setup request goes.
     HWND MainWindow;
     std::function<void(IPanel&)> SetupRequest;
+    // The desktop's monitors, for placing the setup dialogs.
+    const MonitorList* Monitors = nullptr;
 };
 
 // One panel of a kind, as start-up and the main window handle it.
