@@ -96,6 +96,39 @@ void SaveActions(const ActionSection& where, std::span<const ActionRow> rows) {
     for (const ActionRow& row : rows) WriteAction(where, row);
 }
 
+std::int32_t GetActionField(const EventAction& record, int field) {
+    switch (field) {
+    case 0: return record.Kind;
+    case 1: return record.Field1;
+    case 2: return record.Field2;
+    case 3: return record.Field3;
+    default: return 0;
+    }
+}
+
+bool SetActionField(EventAction& record, int field, std::int32_t value, Field3Type field3) {
+    const bool fitsByte = value >= 0 && value <= 255;
+    switch (field) {
+    case 0:
+        record.Kind = value;
+        return true;
+    case 1:
+        if (!fitsByte) return false;
+        record.Field1 = static_cast<std::uint8_t>(value);
+        return true;
+    case 2:
+        if (!fitsByte) return false;
+        record.Field2 = static_cast<std::uint8_t>(value);
+        return true;
+    case 3:
+        if (field3 == Field3Type::Byte ? !fitsByte : (value < -32768 || value > 32767)) return false;
+        record.Field3 = value;
+        return true;
+    default:
+        return false;
+    }
+}
+
 Outcome CarryOut(const EventAction& action, IActionTarget& target, int repetitions, bool immediate) {
     switch (action.Kind) {
     case kOffset:

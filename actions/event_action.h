@@ -56,6 +56,14 @@ ReadResult ReadActionText(std::string_view text, EventAction& record, Field3Type
 // The stored text of a record; empty for a kind outside 0-3.
 std::string ActionText(const EventAction& record);
 
+// One field (0-3) of a record as the configuration classes' Get and Set
+// accessors pass it: field 0 the kind, 1 and 2 unsigned 8-bit, 3 as the
+// table's field 3 type. Get yields 0 for a field out of range; Set stores
+// nothing and yields false for a field out of range or a value that does
+// not fit the field.
+std::int32_t GetActionField(const EventAction& record, int field);
+bool SetActionField(EventAction& record, int field, std::int32_t value, Field3Type field3 = Field3Type::Integer16);
+
 // One row of a panel's action table: the key in the panel's section, the
 // record it fills and the table's default kind. A panel configuration class
 // builds its rows from its own members each time it loads or saves.

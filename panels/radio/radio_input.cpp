@@ -34,29 +34,8 @@ std::int16_t RadioInputDecoder::NeedleAngle(int selector, std::uint32_t value) {
 }
 
 void RadioInputDecoder::OnRawInput(const std::array<std::uint8_t, 4>& report) {
-    const std::uint32_t now = host_.TickCount();
-    if (decoding_) {
-        // An event handler let messages run and the next report came in.
-        if (queueCount_ == kQueueSize) {
-            ++dropped_;
-            return;
-        }
-        queue_[(queueHead_ + queueCount_) % kQueueSize] = {report, now};
-        ++queueCount_;
-        return;
-    }
-    struct Guard {
-        bool& flag;
-        ~Guard() { flag = false; }
-    } guard{decoding_};
-    decoding_ = true;
-    Decode(report, now);
-    while (queueCount_ > 0) {
-        const QueuedReport next = queue_[queueHead_];
-        queueHead_ = (queueHead_ + 1) % kQueueSize;
-        --queueCount_;
-        Decode(next.bytes, next.arrived);
-    }
+    queue_.Run(report, host_.TickCount(),
+               [this](const std::array<std::uint8_t, 4>& r, std::uint32_t arrived) { Decode(r, arrived); });
 }
 
 void RadioInputDecoder::Decode(const std::array<std::uint8_t, 4>& report, std::uint32_t now) {

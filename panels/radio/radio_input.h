@@ -8,6 +8,7 @@
 // nothing.
 #pragma once
 
+#include "common/reentry_queue.h"
 #include "panels/radio/radio_events.h"
 
 #include <array>
@@ -84,7 +85,7 @@ public:
     // compared with the one before it and events keep the reports' order.
     void OnRawInput(const std::array<std::uint8_t, 4>& report);
     // Reports dropped because too many arrived during one event handler.
-    std::uint32_t DroppedReports() const { return dropped_; }
+    std::uint32_t DroppedReports() const { return queue_.Dropped(); }
     // A tick of the long-click timer (ignored while it is meant to be off).
     void OnButtonTimer();
     // A tick of selector 1's or 2's knob speed timer.
@@ -112,11 +113,6 @@ private:
         bool toggle = false;
     };
 
-    struct QueuedReport {
-        std::array<std::uint8_t, 4> bytes;
-        std::uint32_t arrived;
-    };
-    static constexpr std::size_t kQueueSize = 256;
 
     static std::size_t Index(int selector) { return selector == 2 ? 1 : 0; }
     void Decode(const std::array<std::uint8_t, 4>& report, std::uint32_t now);
@@ -131,11 +127,7 @@ private:
 
     std::uint32_t previous_ = 0;
     bool firstReport_ = true;
-    bool decoding_ = false;
-    std::array<QueuedReport, kQueueSize> queue_{};
-    std::size_t queueHead_ = 0;
-    std::size_t queueCount_ = 0;
-    std::uint32_t dropped_ = 0;
+    ReentryQueue<std::array<std::uint8_t, 4>, 256> queue_;
     std::array<std::array<PulseBit, 2>, 4> pulses_{};  // [knob][0 up, 1 down]
 
     std::array<std::uint32_t, 2> pulseCount_{};      // per selector, up and down of both knobs

@@ -1,14 +1,12 @@
 #include "panels/radio/win32/ctl_radio_panel.h"
 
-#include "relaybox/client/relaybox_client.h"
+#include "common/win32/panel_face.h"
 #include "relaybox/hid/hid_system.h"
 #include "simlink/win32/wait_win32.h"
 
 #include <commctrl.h>
-#include <ocidl.h>
 
 #include <algorithm>
-#include <cmath>
 
 namespace orvex::panels::radio {
 
@@ -20,7 +18,6 @@ constexpr UINT_PTR kTimerRotSpeed1 = 2;
 constexpr UINT_PTR kTimerRotSpeed2 = 3;
 constexpr int kSetupId = 100;
 constexpr LONG kReaderTimeoutMs = 1500;
-constexpr DISPID kRawInputDispid = 1;
 
 // The on-screen layout at 96 DPI; row 0 is the upper half, row 1 the lower.
 constexpr int kWidth = 727;   // 10905 twips
@@ -52,99 +49,16 @@ constexpr int kPositionAngles[7] = {0, 38, 71, 108, 131, 158, 195};
 
 const RadioScreen kIdleScreen{};
 
-// A point at `radius` from the centre in a screen direction (degrees
-// clockwise from straight up).
-POINT Polar(int cx, int cy, double degrees, double rx, double ry) {
-    const double r = degrees * 3.14159265358979323846 / 180.0;
-    return POINT{cx + static_cast<LONG>(std::lround(std::sin(r) * rx)),
-                 cy - static_cast<LONG>(std::lround(std::cos(r) * ry))};
-}
+using win32::Circle;
+using win32::Line;
+using win32::Polar;
 
-void FillRect(HDC dc, const RECT& rc, COLORREF color) {
-    win32::UniqueGdi brush(::CreateSolidBrush(color));
-    ::FillRect(dc, &rc, static_cast<HBRUSH>(brush.get()));
-}
-
-void Circle(HDC dc, int cx, int cy, int r, COLORREF fill, COLORREF edge, int width) {
-    win32::UniqueGdi brush(::CreateSolidBrush(fill));
-    win32::UniqueGdi pen(::CreatePen(PS_SOLID, width, edge));
-    win32::SelectGuard b(dc, brush.get());
-    win32::SelectGuard p(dc, pen.get());
-    ::Ellipse(dc, cx - r, cy - r, cx + r + 1, cy + r + 1);
-}
-
-void Line(HDC dc, POINT from, POINT to, COLORREF color, int width) {
-    win32::UniqueGdi pen(::CreatePen(PS_SOLID, width, color));
-    win32::SelectGuard p(dc, pen.get());
-    ::MoveToEx(dc, from.x, from.y, nullptr);
-    ::LineTo(dc, to.x, to.y);
-}
-
+void FillRect(HDC dc, const RECT& rc, COLORREF color) { win32::FillSolid(dc, rc, color); }
 void Text(HDC dc, const std::string& text, RECT rc, UINT format, COLORREF color) {
-    ::SetTextColor(dc, color);
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, format | DT_SINGLELINE | DT_NOPREFIX);
+    win32::TextLine(dc, text, rc, format, color);
 }
 
 } // namespace
-
-// Receives the reader's RawInput events (marshalled by COM onto the
-// control's thread) and hands them to the control while it is attached.
-class ctlRadioPanel::RawInputSink final : public IDispatch {
-public:
-    explicit RawInputSink(ctlRadioPanel& owner) : owner_(&owner) {}
-    void Detach() noexcept { owner_ = nullptr; }
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-        if (!out) return E_POINTER;
-        if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IDispatch) ||
-            ::IsEqualIID(riid, DIID_DcPanelIOEvents)) {
-            *out = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = ::InterlockedDecrement(&refs_);
-        if (left == 0) std::unique_ptr<RawInputSink> self(this);
-        return static_cast<ULONG>(left);
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        if (count) *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        if (id != kRawInputDispid) return DISP_E_MEMBERNOTFOUND;
-        if (!params || params->cArgs != 4 || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
-        std::array<std::uint8_t, 4> report{};
-        for (UINT i = 0; i < 4; ++i) {
-            const VARIANTARG& a = params->rgvarg[3 - i];  // arguments travel last to first
-            if (a.vt == (VT_BYREF | VT_UI1) && a.pbVal) report[i] = *a.pbVal;
-            else if (a.vt == VT_UI1) report[i] = a.bVal;
-            else return DISP_E_TYPEMISMATCH;
-        }
-        try {
-            if (owner_) owner_->OnRawInput(report);
-        } catch (...) {
-            // Nothing may cross back into COM; the report is lost.
-        }
-        return S_OK;
-    }
-
-private:
-    ctlRadioPanel* owner_;
-    LONG refs_ = 1;
-};
 
 ctlRadioPanel::ctlRadioPanel() = default;
 
@@ -171,28 +85,8 @@ bool ctlRadioPanel::Create(HWND parent, int panelIndex, IRadioPanelEvents& event
     dpi_ = win32::WindowDpi(Handle());
 
     displayFont_ = win32::MakeFixedFont(S(34), true);
-    const RECT setup = Scaled(kButtonLeft, kSetupTop, kButtonRight, kSetupBottom);
-    cmdSetup_ = ::CreateWindowExA(0, "BUTTON", "Setup", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON,
-                                  setup.left, setup.top, setup.right - setup.left, setup.bottom - setup.top,
-                                  Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSetupId)),
-                                  ::GetModuleHandleA(nullptr), nullptr);
-    if (cmdSetup_) ::SendMessageA(cmdSetup_, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MessageFont(dpi_)), FALSE);
-
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
-    tooltip_.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                     ::GetModuleHandleA(nullptr), nullptr));
-    if (tooltip_ && cmdSetup_) {
-        static char tip[] = "Click to open the setup form for this panel";
-        TTTOOLINFOA info{};
-        info.cbSize = TTTOOLINFOA_V2_SIZE;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        info.hwnd = Handle();
-        info.uId = reinterpret_cast<UINT_PTR>(cmdSetup_);
-        info.lpszText = tip;
-        ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
-    }
+    cmdSetup_ = win32::CreateSetupButton(Handle(), kSetupId,
+                                         Scaled(kButtonLeft, kSetupTop, kButtonRight, kSetupBottom), dpi_, tooltip_);
     return true;
 }
 
@@ -290,49 +184,11 @@ bool ctlRadioPanel::Connect(const std::string& path) {
         connectError_ = "The panel control has no window.";
         return false;
     }
-    if (reader_) {  // a second Connect replaces the reader
-        reader_->StopThread();
-        ReleaseReader();
-    }
+    // A second Connect replaces the reader.
     device_.reset();
-
-    com::ComPtr<IcPanelIO> reader;
-    const HRESULT created = relaybox::CreateServerObject(CLSID_cPanelIO, IID_IcPanelIO, reader.PutVoid(),
-                                                         connectError_);
-    if (FAILED(created) || !reader) {
-        if (connectError_.empty()) connectError_ = relaybox::ServerUnavailableText();
+    if (!reader_.Start(path, kReaderTimeoutMs, [this](const std::array<std::uint8_t, 4>& r) { OnRawInput(r); },
+                       connectError_))
         return false;
-    }
-    auto fail = [&](HRESULT hr) {
-        connectError_ = relaybox::DescribeError(hr).description;
-        if (connectError_.empty()) connectError_ = "The panel's reader could not be started.";
-        return false;
-    };
-    HRESULT hr = reader->put_HiddTimeout(kReaderTimeoutMs);
-    if (FAILED(hr)) return fail(hr);
-    com::Bstr bstrPath(path);
-    hr = reader->put_DevicePathName(bstrPath.Get());
-    if (FAILED(hr)) return fail(hr);
-
-    com::ComPtr<IConnectionPointContainer> container;
-    hr = reader->QueryInterface(IID_IConnectionPointContainer, container.PutVoid());
-    if (FAILED(hr)) return fail(hr);
-    com::ComPtr<IConnectionPoint> point;
-    hr = container->FindConnectionPoint(DIID_DcPanelIOEvents, point.Put());
-    if (FAILED(hr)) return fail(hr);
-    auto sink = com::ComPtr<RawInputSink>::Attach(std::make_unique<RawInputSink>(*this).release());
-    DWORD cookie = 0;
-    hr = point->Advise(sink.Get(), &cookie);
-    if (FAILED(hr)) return fail(hr);
-    reader_ = reader;
-    eventPoint_ = point;
-    eventCookie_ = cookie;
-    sink_ = sink;
-    hr = reader_->StartThread();
-    if (FAILED(hr)) {
-        ReleaseReader();
-        return fail(hr);
-    }
 
     // Output goes through a handle of its own, opened without overlapped I/O.
     device_ = hid::DefaultHidSystem().Open(path, false);
@@ -341,15 +197,6 @@ bool ctlRadioPanel::Connect(const std::string& path) {
     ::SetTimer(Handle(), kTimerRotSpeed1, decoder_->SpeedPeriod(1), nullptr);
     ::SetTimer(Handle(), kTimerRotSpeed2, decoder_->SpeedPeriod(2), nullptr);
     return true;
-}
-
-void ctlRadioPanel::ReleaseReader() {
-    if (sink_) sink_->Detach();
-    if (eventPoint_) eventPoint_->Unadvise(eventCookie_);
-    eventPoint_.Reset();
-    eventCookie_ = 0;
-    sink_.Reset();
-    reader_.Reset();
 }
 
 void ctlRadioPanel::Shutdown() {
@@ -362,13 +209,11 @@ void ctlRadioPanel::Shutdown() {
         ::KillTimer(Handle(), kTimerRotSpeed2);
     }
     speedTimersOn_ = false;
-    if (reader_) {
-        if (sink_) sink_->Detach();
+    if (reader_.Running()) {
+        reader_.Detach();
         TurnOffDisplay();
         simlink::DoEvents();
-        reader_->StopThread();
-        simlink::DoEvents();
-        ReleaseReader();
+        reader_.Stop(&simlink::DoEvents);
     }
     simlink::DoEvents();
     device_.reset();
@@ -536,12 +381,8 @@ void ctlRadioPanel::Paint(HDC dc) {
         // ACT/STBY button.
         {
             const RECT rc = Scaled(kButtonLeft, top + kButtonTop, kButtonRight, top + kButtonBottom);
-            win32::UniqueGdi brush(
-                ::CreateSolidBrush(view.buttonPressed[static_cast<std::size_t>(row)] ? kPressed : kReleased));
-            win32::UniqueGdi pen(::CreatePen(PS_SOLID, 1, kDim));
-            win32::SelectGuard b(dc, brush.get());
-            win32::SelectGuard p(dc, pen.get());
-            ::RoundRect(dc, rc.left, rc.top, rc.right, rc.bottom, S(8), S(8));
+            win32::RoundBox(dc, rc, S(8), view.buttonPressed[static_cast<std::size_t>(row)] ? kPressed : kReleased,
+                            kDim);
             win32::SelectGuard f(dc, font);
             Text(dc, "ACT/STBY", rc, DT_CENTER | DT_VCENTER, RGB(20, 20, 20));
         }

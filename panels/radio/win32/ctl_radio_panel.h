@@ -10,12 +10,11 @@
 #include "panels/radio/radio_display.h"
 #include "panels/radio/radio_events.h"
 #include "panels/radio/radio_input.h"
-#include "relaybox/com_util.h"
+#include "relaybox/client/panel_reader.h"
 #include "relaybox/hid/hid_device.h"
 #include "simlink/sim_commands.h"
 
 #include <windows.h>
-#include <ocidl.h>
 
 #include <array>
 #include <cstdint>
@@ -23,8 +22,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-
-struct IcPanelIO;
 
 namespace orvex::panels::radio {
 
@@ -69,7 +66,7 @@ public:
     // still connects (its input is read; its displays stay dark).
     bool Connect(const std::string& path);
     const std::string& ConnectError() const { return connectError_; }
-    bool Connected() const { return static_cast<bool>(reader_); }
+    bool Connected() const { return reader_.Running(); }
     bool DeviceOpen() const { return static_cast<bool>(device_); }
 
     void TurnOffDisplay() override;
@@ -93,8 +90,6 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    class RawInputSink;
-
     // IRadioInputHost
     std::uint32_t TickCount() override;
     void PumpMessages() override;
@@ -104,7 +99,6 @@ private:
 
     void SendReport();
     void InvalidateDisplays(std::uint8_t displays);
-    void ReleaseReader();
     void Shutdown();
     void Paint(HDC dc);
     int S(int length) const { return win32::Scale(length, dpi_); }
@@ -124,10 +118,7 @@ private:
     std::uint64_t reportsSent_ = 0;
 
     std::unique_ptr<hid::IHidDevice> device_;
-    com::ComPtr<IcPanelIO> reader_;
-    com::ComPtr<IConnectionPoint> eventPoint_;
-    DWORD eventCookie_ = 0;
-    com::ComPtr<RawInputSink> sink_;
+    relaybox::PanelReader reader_;
     std::string connectError_;
     bool speedTimersOn_ = false;
     bool closing_ = false;  // being destroyed: no more events

@@ -1,11 +1,11 @@
 #include "panels/radio/win32/frm_radio_panel_setup.h"
 
 #include "common/win32/place_window_win32.h"
+#include "common/win32/tab_pages.h"
 #include "common/win32/window.h"
 #include "panels/radio/win32/radio_setup_resource.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include <cstddef>
 #include <iterator>
@@ -49,45 +49,9 @@ constexpr int kAdfModeCount = 6;
 constexpr int kDmeCount = 4;
 constexpr int kAltimeterCount = 3;
 
-// The pages are child dialogs, so that they get the tab pane's background
-// and keyboard navigation runs through them. What their controls report
-// goes to the dialog above them (and on to the setup dialog); the answer to
-// a notification comes back the same way.
-INT_PTR CALLBACK PageProcedure(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_INITDIALOG:
-        return FALSE; // the setup dialog decides where the focus goes
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_HSCROLL:
-    case WM_VSCROLL: {
-        const LRESULT result = ::SendMessageA(::GetParent(page), message, wParam, lParam);
-        ::SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
-        return TRUE;
-    }
-    default:
-        return FALSE;
-    }
-}
-
-void AddTabs(HWND tab, const char* const* names, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i) {
-        std::string text = names[i];
-        TCITEMA item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = text.data();
-        ::SendMessageA(tab, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
-    }
-}
-
-// Checks the button of `value` in a run of option buttons; none when the
-// value has no button (a value set by hand in the profile file).
-void CheckOption(HWND parent, int firstId, int count, int value) {
-    for (int i = 0; i < count; ++i)
-        ::CheckDlgButton(parent, firstId + i, i == value ? BST_CHECKED : BST_UNCHECKED);
-}
-
-int CurrentTab(HWND tab) { return static_cast<int>(::SendMessageA(tab, TCM_GETCURSEL, 0, 0)); }
+using orvex::win32::AddTabs;
+using orvex::win32::CheckOption;
+using orvex::win32::CurrentTab;
 
 } // namespace
 
@@ -127,19 +91,7 @@ ctlEventSelector* frmRadioPanelSetup::Selector(SetupSlot slot) const {
 }
 
 HWND frmRadioPanelSetup::CreatePage(int templateId, HWND tab) {
-    HWND parent = ::GetParent(tab);
-    HWND page = ::CreateDialogParamA(Module(), MAKEINTRESOURCEA(templateId), parent, &PageProcedure, 0);
-    if (!page) return nullptr;
-    ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
-    // The page covers the tab's display area and follows the tab strip in
-    // the tab order; the strip does not paint over it (WS_CLIPSIBLINGS).
-    RECT area{};
-    ::GetWindowRect(tab, &area);
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
-    ::SendMessageA(tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    ::SetWindowPos(page, tab, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                   SWP_NOACTIVATE);
-    return page;
+    return orvex::win32::CreateTabPage(Module(), templateId, tab);
 }
 
 bool frmRadioPanelSetup::OnInit() {
@@ -156,13 +108,9 @@ bool frmRadioPanelSetup::OnInit() {
     }
     HWND tabControls = ::GetDlgItem(positionPage_, IDC_RADIO_TABCONTROLS);
     AddTabs(tabControls, kEventTabs, std::size(kEventTabs));
-    for (std::size_t i = 0; i < eventPages_.size(); ++i) {
-        eventPages_[i] = CreatePage(kEventTemplates[i], tabControls);
-        // Later pages go after the earlier ones in the tab order.
-        if (i > 0 && eventPages_[i] && eventPages_[i - 1])
-            ::SetWindowPos(eventPages_[i], eventPages_[i - 1], 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
+    for (std::size_t i = 0; i < eventPages_.size(); ++i) eventPages_[i] = CreatePage(kEventTemplates[i], tabControls);
+    // Later pages go after the earlier ones in the tab order.
+    orvex::win32::ChainTabOrder(eventPages_.data(), eventPages_.size());
     for (SetupSlot slot : kSetupSlots)
         if (ctlEventSelector* selector = Selector(slot)) selector->Context(selectorContext_);
 
@@ -189,8 +137,7 @@ bool frmRadioPanelSetup::OnInit() {
 void frmRadioPanelSetup::ShowEventPage(int page) {
     if (page < 0 || page >= kEventPageCount) return;
     eventPage_ = page;
-    for (int i = 0; i < kEventPageCount; ++i)
-        if (HWND h = eventPages_[static_cast<std::size_t>(i)]) ::ShowWindow(h, i == page ? SW_SHOW : SW_HIDE);
+    orvex::win32::ShowTabPage(eventPages_.data(), eventPages_.size(), static_cast<std::size_t>(page));
 }
 
 void frmRadioPanelSetup::ShowOptionFrames(int position) {

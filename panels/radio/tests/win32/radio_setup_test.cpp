@@ -11,6 +11,7 @@
 #include "config/tests/win32/temp_folder.h"
 #include "config/win32/inifile.h"
 #include "panels/radio/win32/radio_setup_resource.h"
+#include "tests/support/dialog_driving.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -29,26 +30,9 @@ using config::NumberLocale;
 const std::string kFolder = "C:\\Orvex";
 const std::string kProfile = kFolder + "\\A320.ini";
 
-void Pump() {
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
-    }
-}
-
-// A tab chosen with the mouse, so that the strip sends its notifications.
-void ClickTab(HWND tab, int index) {
-    RECT r{};
-    ASSERT_TRUE(::SendMessageA(tab, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r)));
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ::SendMessageA(tab, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageA(tab, WM_LBUTTONUP, 0, at);
-    Pump();
-    ASSERT_EQ(::SendMessageA(tab, TCM_GETCURSEL, 0, 0), index);
-}
-
-bool Visible(HWND h) { return h && ::IsWindowVisible(h); }
+using orvex::testing::ClickTab;
+using orvex::testing::Visible;
+void Pump() { orvex::testing::PumpMessages(); }
 
 struct RadioSetupTest : ::testing::Test {
     explicit RadioSetupTest(NumberLocale locale = NumberLocale{','})

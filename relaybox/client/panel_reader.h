@@ -1,0 +1,58 @@
+// A panel's reader in the Relaybox server as the device controls use it: a
+// cPanelIO that reads one device path on a thread of the server and raises
+// RawInput with each 4-byte input report. COM delivers the events on the
+// thread that started the reader; they reach the handler given to Start.
+//
+//     PanelReader reader;
+//     if (!reader.Start(path, 1500, [this](const auto& r) { OnRawInput(r); }, error)) ...
+//     reader.Stop(pump);   // also when it goes (without a pump)
+#pragma once
+
+#include "relaybox/com_util.h"
+
+#include <windows.h>
+#include <ocidl.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+struct IcPanelIO;
+
+namespace orvex::relaybox {
+
+class PanelReader {
+public:
+    using ReportHandler = std::function<void(const std::array<std::uint8_t, 4>&)>;
+
+    PanelReader();
+    PanelReader(const PanelReader&) = delete;
+    PanelReader& operator=(const PanelReader&) = delete;
+    // Stops the reader (no more reports reach the handler first).
+    ~PanelReader();
+
+    // Creates a reader of `path` in the server (registering the server when
+    // it is not), with the read timeout `timeoutMs`, and starts its thread.
+    // A running reader is stopped first. False with `error` set when the
+    // server or the reader cannot be had.
+    bool Start(const std::string& path, long timeoutMs, ReportHandler onReport, std::string& error);
+    // No more reports reach the handler; the reader keeps running until Stop.
+    void Detach() noexcept;
+    // Detaches, stops the reader's thread and releases it. `pump` (when
+    // given) runs between the two and after: it lets the window messages
+    // run that carry the server's last calls.
+    void Stop(const std::function<void()>& pump = nullptr);
+    bool Running() const { return static_cast<bool>(reader_); }
+
+private:
+    class Sink;
+    void Release() noexcept;
+
+    com::ComPtr<IcPanelIO> reader_;
+    com::ComPtr<IConnectionPoint> eventPoint_;
+    DWORD eventCookie_ = 0;
+    com::ComPtr<Sink> sink_;
+};
+
+} // namespace orvex::relaybox
