@@ -99,12 +99,20 @@ public:
     void AfterProfilesDialog();
     // A panel's setup request: the dialog, then the reload.
     void SetupRequested(IPanel& panel);
-    // Runs a modal dialog with DialogOpen set around it.
+    // Runs a modal dialog with DialogOpen set around it (restored, not
+    // cleared: a dialog may open from within another). A close asked for
+    // while it was shown is carried out once the outermost dialog is gone,
+    // so that nothing the dialog still uses is destroyed under it.
     template <class F>
     void RunModal(F&& dialog) {
+        const bool outer = !state_.DialogOpen;
         state_.DialogOpen = true;
         dialog();
-        state_.DialogOpen = false;
+        state_.DialogOpen = !outer;
+        if (outer && state_.CloseRequested) {
+            state_.CloseRequested = false;
+            view_.StopAndUnload();
+        }
     }
 
     // The simulator's name for an identifier; the number itself outside 0-10.

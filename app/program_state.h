@@ -18,6 +18,7 @@ struct ProgramState {
 
     // Main window.
     bool DialogOpen = false;         // a modal dialog started from the main window is shown
+    bool CloseRequested = false;     // the window was asked to close while a dialog was shown
     std::int16_t SetupPanelIndex = 0;
     std::string NewAircraftTitle;    // handed to the aircraft binding dialog
     std::string ChosenProfile;       // picked in that dialog

@@ -171,12 +171,13 @@ ConversionResult cConfiguration::ConvertOldConfiguration() {
 
 void cConfiguration::LoadCurrentProfileCommon() {
     const std::string path = ProfilePath(CurrentProfile);
-    SpecialMode = 0;
-    for (const std::string& key : store_.KeyNames(path, kCommonSection)) {
-        if (key != kSpecialModeKey) continue;
-        const std::string mode = ToLowerAscii(store_.ReadString(path, kCommonSection, key, ""));
-        SpecialMode = mode == "maddog" ? 1 : mode == "ngx" ? 2 : 0;
-    }
+    SpecialMode = ReadSpecialMode(store_, path);
+}
+
+std::uint8_t cConfiguration::ReadSpecialMode(IIniStore& store, const std::string& profilePath) {
+    // The key matches in any letter case, as the profiles dialog shows it.
+    const std::string mode = ToLowerAscii(store.ReadString(profilePath, kCommonSection, kSpecialModeKey, ""));
+    return mode == "maddog" ? 1 : mode == "ngx" ? 2 : 0;
 }
 
 } // namespace orvex::config

@@ -71,6 +71,8 @@ public:
     // Reads "Common"/"SpecialMode" of the profile in use into SpecialMode.
     // The panels' own sections are loaded by their configuration objects.
     void LoadCurrentProfileCommon();
+    // 0 standard, 1 "MADDOG", 2 "NGX": the [Common] "SpecialMode" of a profile file.
+    static std::uint8_t ReadSpecialMode(IIniStore& store, const std::string& profilePath);
 
     cSetupHolder& Setup() { return setup_; }
     IIniStore& Store() { return store_; }

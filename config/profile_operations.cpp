@@ -96,8 +96,7 @@ std::string DeleteFailedText(const std::string& path) {
 }
 
 std::uint8_t ReadProfileSpecialMode(IIniStore& store, const std::string& profilePath) {
-    const std::string mode = ToLowerAscii(store.ReadString(profilePath, kCommonSection, kSpecialModeKey, ""));
-    return mode == "maddog" ? 1 : mode == "ngx" ? 2 : 0;
+    return cConfiguration::ReadSpecialMode(store, profilePath);
 }
 
 bool WriteProfileSpecialMode(IIniStore& store, const std::string& profilePath, int mode) {

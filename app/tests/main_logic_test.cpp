@@ -260,6 +260,21 @@ TEST_F(MainLogicTest, AutoQuitEndsTheProgramWhenTheSimulatorCloses) {
     EXPECT_EQ(radio.lost, 1);
 }
 
+TEST_F(MainLogicTest, ACloseAskedForDuringNestedDialogsWaitsForTheOutermost) {
+    logic.RunModal([&] {
+        logic.RunModal([&] { state.CloseRequested = true; });
+        EXPECT_TRUE(state.DialogOpen) << "the outer dialog is still shown";
+        EXPECT_FALSE(view.unloaded);
+    });
+    EXPECT_FALSE(state.DialogOpen);
+    EXPECT_TRUE(view.unloaded);
+    EXPECT_FALSE(state.CloseRequested);
+
+    view.unloaded = false;
+    logic.RunModal([] {});
+    EXPECT_FALSE(view.unloaded) << "no close was asked for";
+}
+
 TEST_F(MainLogicTest, ProfileDialogAndSetupRequestsReloadThePanels) {
     store.SetFileText(kIni, "[Profiles]\nHeavy= \n[Aircrafts]\nBoeing 737=Heavy\n");
     config.LoadProfilesList();

@@ -504,6 +504,12 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return Default(message, wParam, lParam);
     case WM_CLOSE:
+        // A modal dialog's loop is running on this thread: closing now would
+        // destroy the panels it works on. The close follows when it ends.
+        if (state_.DialogOpen) {
+            state_.CloseRequested = true;
+            return 0;
+        }
         if (!skipQueryUnload_) QueryUnload();
         ::DestroyWindow(Handle());
         return 0;

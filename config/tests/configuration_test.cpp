@@ -85,7 +85,8 @@ TEST_F(ConfigFixture, SpecialModeOfTheProfileInUse) {
     store.SetFileText(kFolder + "\\Md80.ini", "[Common]\nSpecialMode=MadDog\n");
     store.SetFileText(kFolder + "\\Ngx.ini", "[common]\nSpecialMode=ngx\n");
     store.SetFileText(kFolder + "\\Odd.ini", "[Common]\nSpecialMode=737\n");
-    const std::pair<const char*, int> cases[] = {{"Md80", 1}, {"Ngx", 2}, {"Odd", 0}, {"Missing", 0}};
+    store.SetFileText(kFolder + "\\Hand.ini", "[COMMON]\nspecialmode=NGX\n");
+    const std::pair<const char*, int> cases[] = {{"Md80", 1}, {"Ngx", 2}, {"Odd", 0}, {"Missing", 0}, {"Hand", 2}};
     for (const auto& [profile, mode] : cases) {
         config.SpecialMode = 9;
         config.CurrentProfile = profile;

@@ -117,39 +117,11 @@ EventAction* cRadioPanelActionsHolder::Record(Table& table, int position) {
 }
 
 ActionFieldValue cRadioPanelActionsHolder::GetField(const EventAction* record, int field) {
-    if (record == nullptr) return 0;
-    switch (field) {
-    case 0: return record->Kind;
-    case 1: return record->Field1;
-    case 2: return record->Field2;
-    case 3: return record->Field3;
-    default: return 0;
-    }
+    return record == nullptr ? 0 : actions::GetActionField(*record, field);
 }
 
 bool cRadioPanelActionsHolder::SetField(EventAction* record, int field, ActionFieldValue value) {
-    if (record == nullptr) return false;
-    const auto fitsByte = [value] { return value >= 0 && value <= 255; };
-    switch (field) {
-    case 0:
-        record->Kind = value;
-        return true;
-    case 1:
-        if (!fitsByte()) return false;
-        record->Field1 = static_cast<std::uint8_t>(value);
-        return true;
-    case 2:
-        if (!fitsByte()) return false;
-        record->Field2 = static_cast<std::uint8_t>(value);
-        return true;
-    case 3:
-        if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
-            return false;
-        record->Field3 = value;
-        return true;
-    default:
-        return false;
-    }
+    return record != nullptr && actions::SetActionField(*record, field, value, actions::Field3Type::Integer16);
 }
 
 ActionFieldValue cRadioPanelActionsHolder::GetSelectorActions(int position, int field) const {
@@ -214,14 +186,15 @@ std::string cRadioPanelActionsHolder::FilePath() const {
     return configuration_.ProfilePath(configuration_.CurrentProfile);
 }
 
-actions::ActionSection cRadioPanelActionsHolder::Section() {
-    return actions::ActionSection{configuration_.Store(), FilePath(), SectionName(), actions::Field3Type::Integer16,
+actions::ActionSection cRadioPanelActionsHolder::Section(const std::string& path) {
+    return actions::ActionSection{configuration_.Store(), path, SectionName(), actions::Field3Type::Integer16,
                                   configuration_.Locale(), &configuration_.BadValues()};
 }
 
 void cRadioPanelActionsHolder::LoadSetup() {
     LoadDefaults();
-    const actions::ActionSection where = Section();
+    loadedPath_ = FilePath();
+    const actions::ActionSection where = Section(loadedPath_);
     actions::LoadActions(where, rows_);
     ReadNumbers(where);
 }
@@ -266,7 +239,9 @@ void cRadioPanelActionsHolder::WriteNumber(const actions::ActionSection& where, 
 }
 
 void cRadioPanelActionsHolder::SaveSetup() {
-    const actions::ActionSection where = Section();
+    // Back to the profile the values came from: the profile in use may have
+    // changed since (a new aircraft while the setup dialog was open).
+    const actions::ActionSection where = Section(loadedPath_.empty() ? FilePath() : loadedPath_);
     actions::SaveActions(where, rows_);
     for (int p = kCom1; p <= kXpdr; ++p)
         WriteNumber(where, kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p] == 1,

@@ -105,7 +105,8 @@ public:
     // LoadDefaults, then the section. A value that does not convert is
     // reported to the bad-value sink and keeps its default.
     void LoadSetup();
-    // Writes the section: keys of default values are deleted.
+    // Writes the section of the profile last loaded (CurrentProfile when
+    // nothing was loaded): keys of default values are deleted.
     void SaveSetup();
 
     // "RadioPanel" + PanelIndex.
@@ -119,12 +120,13 @@ private:
     static actions::EventAction* Record(Table& table, int position);
     static ActionFieldValue GetField(const actions::EventAction* record, int field);
     static bool SetField(actions::EventAction* record, int field, ActionFieldValue value);
-    actions::ActionSection Section();
+    actions::ActionSection Section(const std::string& path);
     void ReadNumbers(const actions::ActionSection& where);
     void WriteNumber(const actions::ActionSection& where, const std::string& key, bool isDefault,
                      const std::string& text);
 
     config::cConfiguration& configuration_;
+    std::string loadedPath_;  // the profile file LoadSetup read
     Table selector_{};
     Table button_{};
     Table longButton_{};

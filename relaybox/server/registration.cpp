@@ -126,6 +126,11 @@ std::string Failure(const char* what, long code) {
     return std::string(what) + text;
 }
 
+bool RunningUnderWine() {
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 } // namespace
 
 std::string RegisterServer(const std::string& executablePath) {
@@ -144,15 +149,17 @@ std::string RegisterServer(const std::string& executablePath) {
     std::string failedKey;
     LONG rc = WriteAll(HKEY_CURRENT_USER, entries, failedKey);
     if (rc != ERROR_SUCCESS) return Failure(("HKCU\\Software\\Classes\\" + failedKey + " could not be written").c_str(), rc);
-    // Machine-wide as well where allowed; without the rights this fails
-    // quietly and the per-user keys serve.
-    WriteAll(HKEY_LOCAL_MACHINE, entries, failedKey);
+    // Wine activates classes only from the machine's keys and does not merge
+    // the user's into them: there the same keys go machine-wide as well.
+    // Windows merges them, so a per-user registration stays per user.
+    if (RunningUnderWine()) WriteAll(HKEY_LOCAL_MACHINE, entries, failedKey);
     return {};
 }
 
 std::string UnregisterServer() {
     ::UnRegisterTypeLibForUser(LIBID_RunnableLib, kTypeLibMajor, kTypeLibMinor, 0, kSysKind);
     LONG rc = DeleteAll(HKEY_CURRENT_USER);
+    // Machine-wide keys of an earlier registration go too, where allowed.
     DeleteAll(HKEY_LOCAL_MACHINE);
     if (rc != ERROR_SUCCESS) return Failure("the per-user keys could not be removed", rc);
     return {};

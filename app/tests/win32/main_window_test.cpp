@@ -187,5 +187,20 @@ TEST_F(MainWindowTest, QuitAsksAndClosingSavesThePosition) {
     EXPECT_FALSE(window.Tray().Visible());
 }
 
+TEST_F(MainWindowTest, ACloseWhileADialogIsShownFollowsWhenItEnds) {
+    // The simulator going away with "AutoQuit" on posts the close from a
+    // tick, which may run inside a dialog's loop.
+    logic.RunModal([&] {
+        window.StopAndUnload();
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+        EXPECT_FALSE(window.Unloaded()) << "the dialog's panels must outlive it";
+        EXPECT_TRUE(::IsWindow(window.Handle()));
+    });
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+    EXPECT_TRUE(window.Unloaded());
+}
+
 } // namespace
 } // namespace orvex::app::win32

@@ -97,6 +97,17 @@ TEST_F(HolderFixture, SavingTheDefaultsLeavesOnlyForeignKeys) {
     EXPECT_EQ(store.FileText(kProfile), "[RadioPanel1]\r\nSomethingElse=kept\r\n");
 }
 
+TEST_F(HolderFixture, SavingGoesToTheProfileTheValuesCameFrom) {
+    // The profile in use changes while a setup dialog holds the values.
+    config.CurrentProfile = "Light";
+    holder.LoadSetup();
+    holder.DMEMode = 1;
+    config.CurrentProfile = "Heavy";
+    holder.SaveSetup();
+    EXPECT_EQ(store.FileText(kFolder + "\\Light.ini"), "[RadioPanel1]\r\nDMEMode=1\r\n");
+    EXPECT_FALSE(store.FileExists(kFolder + "\\Heavy.ini"));
+}
+
 TEST_F(CommaLocaleFixture, ChangedValuesRoundTripInKeyOrder) {
     holder.SetSelectorActions(kXpdr, 0, kVKey);
     holder.SetSelectorActions(kXpdr, 1, 112);
