@@ -20,26 +20,37 @@ HWND FindTopLevel(const char* cls, const char* title) {
     return ::FindWindowA(cls, title && *title ? title : nullptr);
 }
 
-// Finds a control by its identifier anywhere below `parent`.
-HWND FindControl(HWND parent, int id) {
-    // A direct child first: identifiers are unique only among siblings.
-    if (HWND direct = ::GetDlgItem(parent, id)) return direct;
+// Finds a control by its identifier (and, when given, its text) anywhere
+// below `parent`, a visible one first: the pages of a tabbed dialog repeat
+// the identifiers of their controls.
+HWND FindControl(HWND parent, int id, const char* text = nullptr) {
     struct Search {
         int id;
+        const char* text;
+        bool visibleOnly;
         HWND found;
-    } search{id, nullptr};
-    ::EnumChildWindows(
-        parent,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (::GetDlgCtrlID(child) == s->id) {
+    };
+    for (bool visibleOnly : {true, false}) {
+        // A direct child first: identifiers are unique only among siblings.
+        if (HWND direct = ::GetDlgItem(parent, id);
+            direct && !text && (!visibleOnly || ::IsWindowVisible(direct)))
+            return direct;
+        Search search{id, text, visibleOnly, nullptr};
+        ::EnumChildWindows(
+            parent,
+            [](HWND child, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (::GetDlgCtrlID(child) != s->id || (s->visibleOnly && !::IsWindowVisible(child))) return TRUE;
+                char caption[256] = {};
+                if (s->text) ::GetWindowTextA(child, caption, sizeof(caption));
+                if (s->text && std::string(caption) != s->text) return TRUE;
                 s->found = child;
                 return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        if (search.found) return search.found;
+    }
+    return nullptr;
 }
 
 // Saves what the screen shows of the window as a 24-bit BMP file.
@@ -90,6 +101,7 @@ int Usage() {
                  "demotool text <class> <title|-> <control id>\n"
                  "demotool key <class> <title|-> <control id> <virtual key>\n"
                  "demotool click <class> <title|-> <control id> <x> <y>\n"
+                 "demotool press <class> <title|-> <control id> [<button text>]\n"
                  "demotool wait <class> <title|-> <seconds>\n"
                  "demotool close <class> <title|->\n"
                  "<class> may be - (any class)\n");
@@ -141,6 +153,14 @@ int main(int argc, char** argv) {
     }
     if (verb == "close") {
         ::PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (verb == "press" && argc >= 5) {
+        // A button pressed as by its mnemonic: posted, so that a modal dialog
+        // it opens does not hold this program up.
+        HWND button = FindControl(window, std::atoi(argv[4]), argc >= 6 ? argv[5] : nullptr);
+        if (!button) return 1;
+        ::PostMessageA(button, BM_CLICK, 0, 0);
         return 0;
     }
     if ((verb == "text" || verb == "key" || verb == "click") && argc >= 5) {
