@@ -2,9 +2,11 @@
 // this process, against the real Relaybox server, the simulator stand-in and
 // virtual panels in processes of their own.
 #include "app/win32/orvex_app.h"
+#include "app/win32/panel_kinds.h"
 #include "common/win32/process_util.h"
 #include "config/tests/fake_messages.h"
 #include "config/tests/win32/temp_folder.h"
+#include "panels/multi/multi_display.h"
 #include "relaybox/client/relaybox_client.h"
 #include "relaybox/tests/com_test_support.h"
 #include "tools/simstandin/standin_client.h"
@@ -16,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <sstream>
 #include <string>
 
@@ -219,9 +222,11 @@ TEST_F(OrvexEndToEnd, StartUpFindsEachPanelOrReportsThatThereIsNone) {
     folder.Write("Orvex.ini", "[GeneralSetup]\r\nLoadWithoutPanels=1\r\n");
     ASSERT_TRUE(StartApp());
     EXPECT_TRUE(messages.shown.empty());
-    ASSERT_EQ(app->MainWindow()->TabCount(), 2);
-    EXPECT_EQ(app->MainWindow()->TabCaption(1), "Radio Panel 1");
-    ASSERT_EQ(app->Logic().Panels().size(), 1u);
+    const std::span<const PanelKind> kinds = PanelKinds();
+    ASSERT_EQ(app->MainWindow()->TabCount(), 1 + static_cast<int>(kinds.size()));
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+        EXPECT_EQ(app->MainWindow()->TabCaption(static_cast<int>(i) + 1), std::string(kinds[i].TabCaption) + "1");
+    ASSERT_EQ(app->Logic().Panels().size(), kinds.size());
     EXPECT_TRUE(WaitConnected()) << "the poll loop runs normally";
     PumpFor(200);
     app.reset();
@@ -257,6 +262,159 @@ TEST_F(OrvexEndToEnd, StartUpFindsEachPanelOrReportsThatThereIsNone) {
     ASSERT_EQ(second.shown.size(), 1u);
     EXPECT_EQ(second.shown[0].Title, "Orvex");
     EXPECT_EQ(second.shown[0].Text, "Orvex is already running...");
+}
+
+// The feature report a Multi Panel shows for two row texts and a lamp byte.
+std::vector<uint8_t> MultiReport(const std::string& upper, const std::string& lower, uint8_t lamps) {
+    std::vector<uint8_t> report{0};
+    for (const std::string& row : {upper, lower}) {
+        const auto digits = panels::multi::EncodeRowText(row);
+        report.insert(report.end(), digits.begin(), digits.end());
+    }
+    report.push_back(lamps);
+    report.push_back(0);
+    return report;
+}
+
+std::int64_t Number(const std::vector<uint8_t>& bytes) {
+    std::int64_t value = 0;
+    for (std::size_t i = bytes.size(); i-- > 0;) value = value * 256 + bytes[i];
+    return value;
+}
+
+TEST_F(OrvexEndToEnd, MultiPanelBesideARadioPanelWorksTheAutopilot) {
+    // The course follows radio panel 1's upper selector.
+    folder.Write("Default.ini", "[MultiPanel1]\r\nCourseSel=0\r\n");
+    // Autopilot: AP on, HDG hold, heading 90, 1000 m, +500 ft/min, NAV1
+    // course 120, NAV2 course 250.
+    ASSERT_TRUE(standin->SetInt(0x07BC, 4, 1));
+    ASSERT_TRUE(standin->SetInt(0x07C8, 4, 1));
+    ASSERT_TRUE(standin->SetInt(0x07D0, 4, 0));
+    ASSERT_TRUE(standin->SetInt(0x07CC, 2, 16384));
+    ASSERT_TRUE(standin->SetInt(0x07D4, 4, 1000 * 65536));
+    ASSERT_TRUE(standin->SetInt(0x07F2, 2, 500));
+    ASSERT_TRUE(standin->SetInt(0x0C4E, 2, 120));
+    ASSERT_TRUE(standin->SetInt(0x0C5E, 2, 250));
+    StartPanels("--radio 1 --multi 1");  // device 1 the Radio Panel, 2 the Multi Panel
+    ASSERT_TRUE(StartApp());
+    ASSERT_EQ(app->MainWindow()->TabCount(), 3);
+    EXPECT_EQ(app->MainWindow()->TabCaption(1), "Radio Panel 1");
+    EXPECT_EQ(app->MainWindow()->TabCaption(2), "Multi Panel 1");
+    ASSERT_TRUE(WaitConnected());
+    const auto shows = [&](const std::vector<uint8_t>& report) {
+        return PumpUntil([&] { return panels.LastFeature(2, 0) == report; }, 3000);
+    };
+
+    // ALT: the altitude over the vertical speed, the AP and HDG lamps.
+    ASSERT_TRUE(shows(MultiReport("03281", "500", 0x03))) << panels.Command("feature 2");
+    // One notch clockwise: 100 ft more, written in metres * 65536.
+    ASSERT_TRUE(panels.Ok("turn 2 knob 1"));
+    ASSERT_TRUE(PumpUntil([&] { return Number(standin->Get(0x07D4, 4)) != 1000 * 65536; }, 3000));
+    EXPECT_NEAR(Number(standin->Get(0x07D4, 4)) / 65536.0 * 3.28084, 3381, 1);
+    EXPECT_TRUE(shows(MultiReport("03381", "500", 0x03))) << panels.Command("feature 2");
+
+    // The lamps follow the simulator's modes.
+    ASSERT_TRUE(standin->SetInt(0x07C8, 4, 0));
+    ASSERT_TRUE(standin->SetInt(0x07D0, 4, 1));
+    EXPECT_TRUE(shows(MultiReport("03381", "500", 0x11))) << panels.Command("feature 2");
+
+    // HDG: the heading alone; the knob turns it by a degree.
+    ASSERT_TRUE(panels.Ok("selector 2 mode hdg"));
+    EXPECT_TRUE(shows(MultiReport("090", "", 0x11))) << panels.Command("feature 2");
+    ASSERT_TRUE(panels.Ok("turn 2 knob 1"));
+    EXPECT_TRUE(PumpUntil([&] { return Number(standin->Get(0x07CC, 2)) == 16566; }, 3000));
+
+    // CRS: the course of the radio chosen on the Radio Panel's upper
+    // selector, NAV1 while it shows COM1, NAV2 once it is on COM2.
+    ASSERT_TRUE(panels.Ok("selector 2 mode crs"));
+    EXPECT_TRUE(shows(MultiReport("120", "", 0x11))) << panels.Command("feature 2");
+    ASSERT_TRUE(panels.Ok("selector 1 upper com2"));
+    ASSERT_TRUE(PumpUntil([&] { return app->State().RadioUpperSelection == 2; }, 3000));
+    EXPECT_TRUE(shows(MultiReport("250", "", 0x11))) << panels.Command("feature 2");
+    ASSERT_TRUE(panels.Ok("turn 2 knob -1"));
+    EXPECT_TRUE(PumpUntil([&] { return Number(standin->Get(0x0C5E, 2)) == 249; }, 3000));
+    EXPECT_EQ(Number(standin->Get(0x0C4E, 2)), 120);
+
+    // The simulator goes: both panels dark; it comes back: shown again.
+    const std::vector<uint8_t> off{0, 15, 15, 15, 15, 15, 15, 15, 15, 15, 15, 0, 0};
+    ASSERT_TRUE(standin->Ok("window close"));
+    EXPECT_TRUE(shows(off)) << panels.Command("feature 2");
+    EXPECT_TRUE(WaitDisplays("     |     |     |     ")) << Displays(panels, 1);
+    ASSERT_TRUE(standin->Ok("window open"));
+    ASSERT_TRUE(WaitConnected(2500));
+    EXPECT_TRUE(shows(MultiReport("249", "", 0x11))) << panels.Command("feature 2");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// What a virtual Switch Panel's gear lamps show ("nose=green left=off right=red").
+std::string Lamps(virtualpanels::VirtualPanelsProcess& panels, int device) {
+    const std::string reply = panels.Command("lamps " + std::to_string(device));
+    return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : reply;
+}
+
+TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
+    folder.Write("Default.ini", "[SwitchPanel1]\r\nSwitchTAXIOn=VButton,64,3\r\n");
+    // A retractable gear, down and locked; NAV and BEACON lights on.
+    ASSERT_TRUE(standin->SetInt(0x060C, 2, 1));
+    for (uint32_t leg : {0x0BECu, 0x0BF0u, 0x0BF4u}) ASSERT_TRUE(standin->SetInt(leg, 4, 16383));
+    ASSERT_TRUE(standin->SetInt(0x0D0C, 2, 0x0003));
+    ASSERT_TRUE(standin->SetInt(0x3102, 1, 1));
+    ASSERT_TRUE(standin->Ok("clearlog"));
+    StartPanels("--switch 1");  // magneto OFF, every switch off, the lever DOWN
+    ASSERT_TRUE(StartApp());
+    ASSERT_EQ(app->MainWindow()->TabCount(), 2);
+    EXPECT_EQ(app->MainWindow()->TabCaption(1), "Switch Panel 1");
+    ASSERT_TRUE(WaitConnected());
+    const auto offsetIs = [&](uint32_t offset, uint32_t size, std::int64_t value) {
+        return PumpUntil([&] { return Number(standin->Get(offset, size)) == value; }, 3000);
+    };
+    const auto lampsAre = [&](const std::string& text) {
+        return PumpUntil([&] { return Lamps(panels, 1) == text; }, 3000);
+    };
+
+    // At connection the simulator is brought into line with the panel.
+    EXPECT_TRUE(offsetIs(0x3102, 1, 0)) << "battery off";
+    EXPECT_TRUE(offsetIs(0x0D0C, 2, 0)) << "lights off";
+    EXPECT_TRUE(offsetIs(0x0BE8, 4, 16383)) << "gear lever down";
+    // The gear lamps: battery master on, all three legs down and locked.
+    EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
+
+    // Switches and the magneto reach their offsets.
+    ASSERT_TRUE(panels.Ok("switch 1 bat on"));
+    EXPECT_TRUE(offsetIs(0x3102, 1, 1));
+    ASSERT_TRUE(panels.Ok("switch 1 beacon on"));
+    ASSERT_TRUE(panels.Ok("switch 1 landing on"));
+    EXPECT_TRUE(offsetIs(0x0D0C, 2, 0x02 | 0x04)) << Number(standin->Get(0x0D0C, 2));
+    ASSERT_TRUE(panels.Ok("selector 1 magneto both"));
+    EXPECT_TRUE(offsetIs(0x0892, 2, 3));
+    EXPECT_TRUE(offsetIs(0x0A5A, 2, 3));
+    // TAXI is bound to a virtual button: pressed, then released.
+    ASSERT_TRUE(panels.Ok("switch 1 taxi on"));
+    EXPECT_TRUE(PumpUntil([&] { return standin->Command("buttons").find("3340") != std::string::npos; }, 3000));
+    EXPECT_TRUE(offsetIs(0x3340, 4, 0)) << "released";
+    EXPECT_EQ(Number(standin->Get(0x0D0C, 2)), 0x02 | 0x04) << "not the taxi light";
+
+    // The lever up: the stand-in's legs follow it at once, and the lamps go
+    // dark; a leg in transit is red, one down and locked green.
+    ASSERT_TRUE(panels.Ok("gear 1 up"));
+    EXPECT_TRUE(offsetIs(0x0BE8, 4, 0));
+    EXPECT_TRUE(lampsAre("nose=off left=off right=off")) << Lamps(panels, 1);
+    ASSERT_TRUE(standin->SetInt(0x0BEC, 4, 8000));
+    ASSERT_TRUE(standin->SetInt(0x0BF0, 4, 16383));
+    EXPECT_TRUE(lampsAre("nose=red left=off right=green")) << Lamps(panels, 1);
+    ASSERT_TRUE(panels.Ok("gear 1 down"));
+    EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
+    // Battery master off: all dark; the simulator goes and comes back: lit again.
+    ASSERT_TRUE(standin->SetInt(0x281C, 4, 0));
+    EXPECT_TRUE(lampsAre("nose=off left=off right=off")) << Lamps(panels, 1);
+    ASSERT_TRUE(standin->SetInt(0x281C, 4, 1));
+    EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
+    ASSERT_TRUE(standin->Ok("window close"));
+    EXPECT_TRUE(lampsAre("nose=off left=off right=off")) << Lamps(panels, 1);
+    ASSERT_TRUE(standin->Ok("window open"));
+    ASSERT_TRUE(WaitConnected(2500));
+    EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 } // namespace

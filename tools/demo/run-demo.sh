@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The demo scenario: Orvex with one virtual Radio Panel and the simulator
-# stand-in. It connects, tunes COM1 standby with the knob, swaps, sets the
-# transponder, changes the aircraft so that the profile switches, stops the
-# simulator, and saves screenshots of Orvex and of the panel on the way.
+# The demo scenario: Orvex with a virtual Radio Panel, a virtual Multi Panel
+# and the simulator stand-in. It connects, tunes COM1 standby with the knob,
+# swaps, sets the transponder, engages the autopilot's heading mode and turns
+# the heading bug, changes the aircraft so that the profile switches, stops
+# the simulator, and saves screenshots of Orvex and of the panels on the way.
 # Called by "./orvex demo" with the Wine session ready.
 set -euo pipefail
 : "${ORVEX_WINE:?}" "${ORVEX_BIN:?}" "${ORVEX_OUT:?}"
@@ -22,14 +23,18 @@ tool() { wine ./demotool.exe "$@" 2>/dev/null | tr -d '\r'; }
 winpath() { "$ORVEX_WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
 PANEL_TITLE="Virtual Radio Panel 1"
+MULTI_TITLE="Virtual Multi Panel 1"
+MULTI=2          # the Multi Panel's device number (Radio Panels come first)
+MAIN_TABS=100 VK_LEFT=0x25 VK_RIGHT=0x27
 step=0
-shot() {  # shot <name>: Orvex's window and the virtual panel
-    local bmp png
-    for who in orvex panel; do
+shot() {  # shot <name> [multi]: Orvex's window and the virtual Radio (or Multi) Panel
+    local bmp png title="$PANEL_TITLE" panelname=panel
+    if [ "${2:-}" = multi ]; then title="$MULTI_TITLE" panelname=multi; fi
+    for who in orvex "$panelname"; do
         bmp="$DEMO/$1-$who.bmp"
         png="$DEMO/$1-$who.png"
         if [ "$who" = orvex ]; then tool shot OrvexMain - "$(winpath "$bmp")" || true
-        else tool shot - "$PANEL_TITLE" "$(winpath "$bmp")" || true; fi
+        else tool shot - "$title" "$(winpath "$bmp")" || true; fi
         if [ -f "$bmp" ]; then
             convert "$bmp" "$png" && rm -f "$bmp" && echo "   screenshot: ${png#$ORVEX_OUT/}"
         fi
@@ -43,6 +48,18 @@ report() {  # what the simulator holds and what the panel shows
     echo "   simulator: COM1 active 0x034E=${com1a}  COM1 standby 0x311A=${com1s}  XPDR 0x0354=${xpdr}"
     echo "   panel displays (upper active|upper standby|lower active|lower standby): [$(panel displays 1 | sed 's/^ok //')]"
     echo "   Orvex: $(tool text OrvexMain - 101)   profile: $(tool text OrvexMain - 102)"
+}
+degrees() {  # the heading bug offset's two bytes (hex, low byte first) in whole degrees
+    local hex=$1
+    [ ${#hex} -eq 4 ] || { echo "?"; return; }
+    echo $(( ( (16#${hex:2:2} * 256 + 16#${hex:0:2}) * 360 + 32768 ) / 65536 % 360 ))
+}
+multi_report() {  # what the autopilot holds and what the Multi Panel shows
+    local hdg hold
+    hdg=$(sim get 0x07CC 2 | cut -d' ' -f2)
+    hold=$(sim get 0x07C8 4 | cut -d' ' -f2)
+    echo "   simulator: heading bug 0x07CC=${hdg} ($(degrees "$hdg") degrees)  heading hold 0x07C8=${hold}"
+    echo "   Multi Panel (upper|lower|lamps): [$(panel displays $MULTI | sed 's/^ok //')]"
 }
 title() { step=$((step + 1)); echo; echo "== $step. $*"; }
 
@@ -61,8 +78,8 @@ printf '[GeneralSetup]\r\nMainFormTop=300\r\nMainFormLeft=300\r\n[Profiles]\r\nH
     > "$PROGRAM/Orvex.ini"
 printf '[RadioPanel1]\r\nButtonActionCOM1=VButton,64,1\r\n' > "$PROGRAM/Heavy.ini"
 
-title "Orvex starts with one virtual Radio Panel; no simulator yet"
-wine ./VirtualPanels.exe --radio 1 >/dev/null 2>&1 &
+title "Orvex starts with a virtual Radio Panel and a virtual Multi Panel; no simulator yet"
+wine ./VirtualPanels.exe --radio 1 --multi 1 >/dev/null 2>&1 &
 for _ in $(seq 100); do panel ping >/dev/null 2>&1 && break; sleep 0.2; done
 (cd "$PROGRAM" && wine ./Orvex.exe >/dev/null 2>&1) &
 tool wait OrvexMain - 30
@@ -79,6 +96,9 @@ sim set 0x034E 4523 >/dev/null            # COM1 active 123.45
 sim set 0x311A 0018 >/dev/null            # COM1 standby 118.00
 sim set 0x0354 0012 >/dev/null            # XPDR 1200
 sim setint 0x0330 2 16208 >/dev/null      # QNH 1013 hPa x 16
+sim setint 0x07CC 2 49152 >/dev/null      # autopilot heading bug 270 degrees (x 65536 / 360)
+sim setint 0x07D4 4 99876864 >/dev/null   # autopilot altitude 5000 ft (metres x 65536)
+sim setint 0x07F2 2 500 >/dev/null        # autopilot vertical speed 500 ft/min
 sleep 2
 tool click OrvexMain - 100 100 10 >/dev/null  # the "Radio Panel 1" tab
 sleep 1
@@ -104,6 +124,31 @@ sleep 1
 report
 shot 04-xpdr
 
+# The Multi Panel needs Orvex's Multi Panel support: it shows itself by the
+# display reports Orvex sends to the panel (none without it).
+if [ "$(panel writes $MULTI | sed 's/^ok //')" -gt 0 ] 2>/dev/null; then
+    title "Multi Panel: at ALT it shows the autopilot's altitude over its vertical speed"
+    tool key OrvexMain - $MAIN_TABS $VK_RIGHT >/dev/null || true  # the "Multi Panel 1" tab
+    sleep 0.5
+    multi_report
+    shot 05-multi-alt multi
+
+    title "Multi Panel: selector to HDG, the HDG button engages heading hold, the knob turns the bug 10 notches"
+    panel mode $MULTI hdg >/dev/null
+    sleep 0.5
+    panel hold $MULTI hdg 120 >/dev/null
+    sleep 1
+    panel knob $MULTI 10 10 >/dev/null
+    sleep 1
+    multi_report
+    shot 06-multi-hdg multi
+    tool key OrvexMain - $MAIN_TABS $VK_LEFT >/dev/null || true  # back to the "Radio Panel 1" tab
+    sleep 0.5
+else
+    title "Multi Panel: skipped, this Orvex does not drive Multi Panels (no display report reached it)"
+    multi_report
+fi
+
 title "The simulator loads a Boeing 737-800: profile \"Heavy\""
 sim title Boeing 737-800 >/dev/null
 sleep 1.5
@@ -113,15 +158,16 @@ sleep 1
 echo "   ACT/STBY at COM1 in \"Heavy\" pressed a virtual button; the simulator's button log:"
 sim buttons 4 | tail -n +2 | sed 's/^/     /'
 echo "   Orvex.ini [Aircrafts]: $(sed -n '/\[Aircrafts\]/,/^\[/p' "$PROGRAM/Orvex.ini" | tr -d '\r' | grep '=' | tr '\n' ' ')"
-shot 05-profile
+shot 07-profile
 
 title "The simulator stops: the displays go dark"
 sim quit >/dev/null
 sleep 2
 report 2>/dev/null || true
 echo "   panel displays: [$(panel displays 1 | sed 's/^ok //')]"
+echo "   Multi Panel (upper|lower|lamps): [$(panel displays $MULTI | sed 's/^ok //')]"
 echo "   Orvex: $(tool text OrvexMain - 101)"
-shot 06-stopped
+shot 08-stopped
 
 title "Orvex closes and saves its setup"
 tool close OrvexMain - >/dev/null

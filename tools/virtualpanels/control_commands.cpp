@@ -1,7 +1,10 @@
 #include "tools/virtualpanels/control_commands.h"
 
 #include "relaybox/hid/virtual_protocol.h"
+#include "tools/virtualpanels/multi_commands.h"
+#include "tools/virtualpanels/multi_face.h"
 #include "tools/virtualpanels/radio_face.h"
+#include "tools/virtualpanels/switch_face.h"
 
 #include <cctype>
 #include <charconv>
@@ -50,7 +53,9 @@ const char* CommandSummary() {
     return "list | path <dev> | state <dev> | input <dev> <hex4> | turn <dev> <knob> <notches> [per-second] | "
            "press|release <dev> <button> | hold <dev> <button> [ms] | switch <dev> <switch> on|off | "
            "selector <dev> [<selector>] <position> | gear <dev> up|down | feature <dev> [id] | displays <dev> | "
-           "writes <dev> | stats <dev> | unplug <dev> | plug <dev> | ping | quit";
+           "lamps <dev> | writes <dev> | stats <dev> | unplug <dev> | plug <dev> | ping | quit | "
+           "Multi Panel: mode <dev> alt|vs|ias|hdg|crs | knob <dev> <notches> [per-second] | "
+           "trim <dev> up|down [notches] [per-second] | flaps <dev> up|down|mid [ms] | at <dev> arm|off";
 }
 
 namespace {
@@ -148,9 +153,15 @@ Plan Interpret(const PanelBank& bank, const std::string& line) {
         return Ok(ToHex(model.LastFeature(id)));
     }
     if (verb == "displays") {
+        if (model.Kind() == PanelKind::Multi) return Ok(multi::DisplaysText(multi::Decode(model.LastFeature(0))));
         if (model.Kind() != PanelKind::Radio)
             return Error("a " + std::string(Info(model.Kind()).name) + " panel has no radio displays");
         return Ok(DisplaysText(DecodeRadioDisplays(model.LastFeature(0))));
+    }
+    if (verb == "lamps") {
+        if (model.Kind() != PanelKind::Switch)
+            return Error("a " + std::string(Info(model.Kind()).name) + " panel has no gear lamps");
+        return Ok(switchpanel::LampsText(switchpanel::DecodeLamps(model.LastFeature(0))));
     }
     if (verb == "writes") return Ok(std::to_string(model.Stats().writes));
     if (verb == "stats") {
@@ -161,6 +172,7 @@ Plan Interpret(const PanelBank& bank, const std::string& line) {
     }
     if (verb == "unplug") return one(Step::What::Unplug, 0, 0, false);
     if (verb == "plug") return one(Step::What::Plug, 0, 0, true);
+    if (auto multiPlan = InterpretMultiCommand(bank, *device, t)) return *multiPlan;
 
     // Input: only for plugged panels that send input.
     const bool inputVerb = verb == "input" || verb == "turn" || verb == "press" || verb == "release" ||

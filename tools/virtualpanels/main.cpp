@@ -7,8 +7,10 @@
 // Without panel options it publishes one panel of each kind. Numbers run
 // from 1: Radio Panels first, then Multi, Switch and BIP panels.
 #include "tools/virtualpanels/engine_win32.h"
+#include "tools/virtualpanels/multi_window_win32.h"
 #include "tools/virtualpanels/radio_window_win32.h"
 #include "tools/virtualpanels/status_window_win32.h"
+#include "tools/virtualpanels/switch_window_win32.h"
 
 #include "relaybox/hid/virtual_protocol.h"
 #include "common/win32/handles.h"
@@ -72,37 +74,41 @@ int Control(const std::string& instance, const std::string& command) {
     return reply.rfind("ok", 0) == 0 ? 0 : 1;
 }
 
-// Lays `count` windows of a Radio Panel's size out without overlapping
-// where the screen has room: down from below `status`, then in columns to
-// its right from the top of the screen; the rest cascade from the first place.
+// Lays windows of the given outer sizes out without overlapping where the
+// screen has room: down from below `status`, then in columns to its right
+// from the top of the screen (each column as wide as its widest window); the
+// rest cascade from the first place.
 template <class Place>
-void PlaceRadioWindows(HWND status, int count, Place place) {
+void PlaceWindows(HWND status, const std::vector<SIZE>& sizes, Place place) {
     RECT work{0, 0, 1024, 768};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     RECT anchor{};
     ::GetWindowRect(status, &anchor);
-    const SIZE size = RadioPanelWindow::OuterSize();
     constexpr int kGap = 4;
     constexpr int kCascade = 28;
     int x = anchor.left, y = anchor.bottom + kGap;
+    int columnWidth = static_cast<int>(anchor.right - anchor.left);
     bool cascading = false;
-    for (int i = 0; i < count; ++i) {
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const SIZE size = sizes[i];
         if (!cascading && y + size.cy > work.bottom) {
-            x = x == anchor.left ? anchor.right + kGap : x + size.cx + kGap;
+            x += columnWidth + kGap;
             y = work.top;
+            columnWidth = 0;
         }
         if (!cascading && x + size.cx > work.right && i > 0) cascading = true;
         int px = x, py = y;
         if (cascading) {
-            const int step = kCascade * (1 + i % 12);
+            const int step = kCascade * (1 + static_cast<int>(i % 12));
             px = anchor.left + step;
             py = anchor.bottom + kGap + step;
         } else {
             y += size.cy + kGap;
+            columnWidth = std::max<int>(columnWidth, size.cx);
         }
         px = std::max<int>(work.left, std::min<int>(px, work.right - size.cx));
         py = std::max<int>(work.top, std::min<int>(py, work.bottom - size.cy));
-        place(i + 1, px, py);
+        place(i, px, py);
     }
 }
 
@@ -200,16 +206,31 @@ int main(int argc, char** argv) {
         engine.Run();
         return 0;
     }
-    // A drawn panel for each Radio Panel (numbered first), below the status
-    // window and cascading; declared before the engine's thread, so that they
-    // outlive it.
-    std::vector<std::unique_ptr<RadioPanelWindow>> radios;
-    PlaceRadioWindows(window, counts[static_cast<int>(PanelKind::Radio)], [&](int number, int x, int y) {
-        radios.push_back(std::make_unique<RadioPanelWindow>(engine, number, number));
-        radios.back()->Open(x, y);
-    });
-    engine.SetObserver([&radios](int device) {
-        if (device >= 1 && static_cast<size_t>(device) <= radios.size()) radios[static_cast<size_t>(device - 1)]->Notify();
+    // A drawn panel for each Radio, Multi and Switch Panel, in device order, below
+    // the status window and beside it; declared before the engine's thread,
+    // so that they outlive it.
+    std::vector<std::unique_ptr<FaceWindow>> faces;
+    std::vector<FaceWindow*> byDevice;  // by device number - 1; null: not drawn
+    for (int kind = 0; kind < 4; ++kind) {
+        for (int n = 1; n <= counts[kind]; ++n) {
+            const int device = static_cast<int>(byDevice.size()) + 1;
+            std::unique_ptr<FaceWindow> face;
+            switch (static_cast<PanelKind>(kind)) {
+            case PanelKind::Radio: face = std::make_unique<RadioPanelWindow>(engine, device, n); break;
+            case PanelKind::Multi: face = std::make_unique<MultiPanelWindow>(engine, device, n); break;
+            case PanelKind::Switch: face = std::make_unique<SwitchPanelWindow>(engine, device, n); break;
+            default: break;
+            }
+            byDevice.push_back(face.get());
+            if (face) faces.push_back(std::move(face));
+        }
+    }
+    std::vector<SIZE> sizes;
+    for (const auto& face : faces) sizes.push_back(face->PlannedSize());
+    PlaceWindows(window, sizes, [&](size_t i, int x, int y) { faces[i]->Open(x, y); });
+    engine.SetObserver([&byDevice](int device) {
+        if (device >= 1 && static_cast<size_t>(device) <= byDevice.size() && byDevice[static_cast<size_t>(device - 1)])
+            byDevice[static_cast<size_t>(device - 1)]->Notify();
     });
     std::thread io([&] { engine.Run([window] { ::PostMessageA(window, WM_CLOSE, 0, 0); }); });
     MSG msg;

@@ -106,6 +106,16 @@ PointF OnCircle(PointF centre, double radius, double degrees) {
     return {centre.x + radius * std::sin(a), centre.y - radius * std::cos(a)};
 }
 
+double PulseTurnDegrees(const std::array<uint64_t, 24>& pulses, uint32_t upBit, uint32_t downBit,
+                        double degreesPerNotch) {
+    if (upBit == 0 || downBit == 0) return 0;
+    const auto count = [&](uint32_t bit) {
+        return static_cast<double>(pulses[static_cast<size_t>(std::countr_zero(bit) % 24)]);
+    };
+    const double degrees = std::fmod(std::trunc((count(upBit) - count(downBit)) / 2) * degreesPerNotch, 360);
+    return degrees < 0 ? degrees + 360 : degrees;
+}
+
 namespace face {
 
 namespace {
@@ -234,20 +244,15 @@ int SelectorPosition(uint32_t positions, int half) {
 }
 
 double KnobMarkDegrees(const std::array<uint64_t, 24>& pulses, int knob) {
-    static const auto bits = [] {
+    static const auto knobs = [] {
         const PanelModel radio(PanelKind::Radio);
-        std::array<std::pair<int, int>, 4> t{};
-        for (int k = 0; k < 4; ++k)
-            if (auto found = radio.FindKnob(std::to_string(k)))
-                t[static_cast<size_t>(k)] = {std::countr_zero(found->upBit), std::countr_zero(found->downBit)};
+        std::array<Knob, 4> t{};
+        for (int k = 0; k < 4; ++k) t[static_cast<size_t>(k)] = radio.FindKnob(std::to_string(k)).value_or(Knob{});
         return t;
     }();
     if (knob < 0 || knob > 3) return 0;
-    const auto [up, down] = bits[static_cast<size_t>(knob)];
-    const double pulsesNet =
-        static_cast<double>(pulses[static_cast<size_t>(up)]) - static_cast<double>(pulses[static_cast<size_t>(down)]);
-    const double degrees = std::fmod(std::trunc(pulsesNet / 2) * 15, 360);
-    return degrees < 0 ? degrees + 360 : degrees;
+    const Knob& k = knobs[static_cast<size_t>(knob)];
+    return PulseTurnDegrees(pulses, k.upBit, k.downBit, 15);
 }
 
 std::optional<std::string> WheelCommand(int device, const RadioHit& hit, int notches, int selectorAt) {

@@ -75,6 +75,11 @@ std::array<PointF, 6> SegmentPolygon(const RectF& cell, int segment);
 CircleF DecimalPoint(const RectF& cell);
 // A point at `radius` from `centre`, `degrees` clockwise from straight up.
 PointF OnCircle(PointF centre, double radius, double degrees);
+// How far a knob's mark has turned (0-360 degrees), `degreesPerNotch` a
+// notch of two pulses; `pulses` counts the pulses of each state word bit,
+// `upBit` and `downBit` are the knob's clockwise and counter-clockwise bits.
+double PulseTurnDegrees(const std::array<uint64_t, 24>& pulses, uint32_t upBit, uint32_t downBit,
+                        double degreesPerNotch);
 
 // The selector's positions, in turning order.
 inline constexpr int kSelectorPositions = 7;

@@ -9,15 +9,12 @@
 // ACT/STBY is pressed while the left button holds it.
 #pragma once
 
-#include "common/win32/window.h"
-#include "tools/virtualpanels/engine_win32.h"
+#include "tools/virtualpanels/face_window_win32.h"
 #include "tools/virtualpanels/radio_face.h"
-
-#include <atomic>
 
 namespace orvex::virtualpanels {
 
-class RadioPanelWindow : public win32::Window {
+class RadioPanelWindow : public FaceWindow {
 public:
     // `device` is the engine's device number; `radioNumber` counts the
     // Radio Panels from 1 for the title ("Virtual Radio Panel 1").
@@ -26,50 +23,30 @@ public:
 
     // Creates the window with its top left corner at (x, y) on the screen,
     // shown unless `show` is false.
-    bool Open(int x, int y, bool show = true);
+    bool Open(int x, int y, bool show = true) override;
     // The outer size of the window, before it is opened.
     static SIZE OuterSize();
 
-    int DeviceNumber() const noexcept { return device_; }
-    // Any thread: the device changed. The window looks at it on its own
-    // thread; changes that come faster than it looks are taken together.
-    void Notify() noexcept;
-
-    // What the displays show now, and how often a change of the device made
-    // the window redraw.
+    // What the displays show now.
     const RadioDisplays& Shown() const noexcept { return displays_; }
-    uint64_t Redraws() const noexcept { return redraws_; }
 
 protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnView(const PanelView& next) override;
+    void Draw(HDC dc, double scale) const override;
+    bool OnHover(PointF point) override;
+    void OnMouseDown(PointF point, bool left) override;
+    void OnWheel(PointF point, int notches) override;
+    void OnRelease() override;
 
 private:
-    void Refresh();
-    void Paint();
-    void Draw(HDC dc, double scale) const;
-    PointF ToFace(int x, int y) const;
-    void OnMouseDown(PointF point, bool left);
-    void OnWheel(PointF point, int delta);
-    void SetHover(const RadioHit& hit);
-    void ReleaseHeld();
     int SelectorAt(int half) const;
     void Send(const RadioHit& hit, const std::string& command);
 
-    Engine& engine_;
-    int device_;
     int number_;
-    std::atomic<HWND> target_{nullptr};
-    std::atomic<bool> notified_{false};
-    PanelView view_;
     RadioDisplays displays_{};
     RadioHit hover_;
-    int held_ = -1;                    // the half whose ACT/STBY the mouse holds
-    int movingTo_[2] = {-1, -1};       // a selector position sent and not yet seen,
-    uint64_t movingSince_[2] = {0, 0};  // since then (GetTickCount64)
-    int wheelRest_ = 0;                // wheel movement short of a notch
-    bool tracking_ = false;            // told when the mouse leaves
-    double scale_ = 1;                 // client pixels per design unit
-    uint64_t redraws_ = 0;
+    int held_ = -1;                 // the half whose ACT/STBY the mouse holds
+    PendingPosition moving_[2];     // selector positions sent and not yet seen
 };
 
 } // namespace orvex::virtualpanels

@@ -1,0 +1,39 @@
+// Resource identifiers of the Switch Panel setup dialog: 6000-6999.
+#pragma once
+
+// The dialog, the page of the event tabs, the page of the input shown
+// (inside the event tabs) and the options page.
+#define IDD_SWITCH_SETUP 6000
+#define IDD_SWITCH_SETUP_EVENTS 6001
+#define IDD_SWITCH_SETUP_INPUT 6002
+#define IDD_SWITCH_SETUP_OPTIONS 6003
+
+// The dialog (OK and Cancel are IDOK and IDCANCEL).
+#define IDC_SWITCH_TABMENU 6100
+#define IDC_SWITCH_LABPROFILE 6101
+
+// The events page and the input page.
+#define IDC_SWITCH_TABMAIN 6110
+#define IDC_SWITCH_LAB_ON 6111
+#define IDC_SWITCH_ES_ON 6112
+#define IDC_SWITCH_LAB_OFF 6113
+#define IDC_SWITCH_ES_OFF 6114
+
+// The options page.
+#define IDC_SWITCH_ENGINE_FRAME 6120
+#define IDC_SWITCH_CHKSTARTERSELECTOR 6121
+#define IDC_SWITCH_CHKDEICE 6122
+#define IDC_SWITCH_CHKCOWLFLAPS 6123
+#define IDC_SWITCH_CHKALTSWITCH 6124
+#define IDC_SWITCH_CHKFUELPUMP 6125
+#define IDC_SWITCH_ENGINE_TEXT1 6126
+#define IDC_SWITCH_ENGINE_TEXT2 6127
+#define IDC_SWITCH_ENGINE_TEXT3 6128
+#define IDC_SWITCH_ENGINE_TEXT4 6129
+#define IDC_SWITCH_ENGINE_TEXT5 6130
+#define IDC_SWITCH_ENGINE_TEXT6 6131
+#define IDC_SWITCH_ENGINE_TEXT7 6132
+#define IDC_SWITCH_FS2004_FRAME 6140
+#define IDC_SWITCH_CHKRETGEAR 6141
+#define IDC_SWITCH_FS2004_TEXT1 6142
+#define IDC_SWITCH_FS2004_TEXT2 6143
