@@ -1,7 +1,6 @@
 #include "panels/multi/win32/ctl_multi_panel.h"
 
 #include "common/win32/panel_face.h"
-#include "relaybox/hid/hid_system.h"
 #include "simlink/win32/wait_win32.h"
 
 #include <algorithm>
@@ -16,11 +15,9 @@ using win32::Line;
 using win32::Polar;
 using win32::TextLine;
 
-constexpr const char* kClassName = "OrvexMultiPanel";
 constexpr UINT_PTR kTimerButton = 1;
 constexpr UINT_PTR kTimerRotSpeed = 2;
 constexpr UINT_PTR kTimerTrimSpeed = 3;
-constexpr int kSetupId = 100;
 constexpr LONG kReaderTimeoutMs = 1500;
 
 // The on-screen layout at 96 DPI.
@@ -49,8 +46,7 @@ constexpr int kWheelTop = 28, kWheelBottom = 112;
 constexpr int kTrimSpeedTop = 114, kTrimSpeedBottom = 132;
 // The eight buttons.
 constexpr int kButtonsLeft = 168, kButtonWidth = 40, kButtonGap = 6, kButtonTop = 140, kButtonBottom = 168;
-// The setup button.
-constexpr int kSetupLeft = 636, kSetupTop = 146, kSetupRight = 716, kSetupBottom = 174;
+constexpr PanelControl::Layout kLayout{"OrvexMultiPanel", kWidth, kHeight, {636, 146, 716, 174}};  // Setup button
 
 constexpr COLORREF kBackground = RGB(48, 50, 54);
 constexpr COLORREF kText = RGB(210, 212, 216);
@@ -71,40 +67,33 @@ const MultiScreen kIdleScreen{};
 
 } // namespace
 
-ctlMultiPanel::ctlMultiPanel() = default;
+ctlMultiPanel::ctlMultiPanel() : PanelControl(kLayout) {}
 
 ctlMultiPanel::~ctlMultiPanel() {
-    Shutdown();
+    if (Handle()) {
+        ::KillTimer(Handle(), kTimerButton);
+        ::KillTimer(Handle(), kTimerRotSpeed);
+        ::KillTimer(Handle(), kTimerTrimSpeed);
+    }
+    rotTimerOn_ = false;
+    ShutdownDevice([this] { TurnOffDisplay(); });
     Destroy();
 }
 
-SIZE ctlMultiPanel::FixedSize(UINT dpi) { return SIZE{win32::Scale(kWidth, dpi), win32::Scale(kHeight, dpi)}; }
+SIZE ctlMultiPanel::FixedSize(UINT dpi) { return PanelControl::FixedSize(kLayout, dpi); }
 
 bool ctlMultiPanel::Create(HWND parent, int panelIndex, IMultiPanelEvents& events,
                            ClickThresholdSource clickThreshold, simlink::IWaitHost& waitHost, int x, int y) {
     if (Handle()) return false;
-    panelIndex_ = panelIndex;
     events_ = &events;
     clickThreshold_ = std::move(clickThreshold);
     waitHost_ = &waitHost;
     decoder_.emplace(static_cast<IMultiInputHost&>(*this), events);
-    dpi_ = win32::WindowDpi(parent);
-    const SIZE size = FixedSize(dpi_);
-    if (!Window::Create(kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, x, y,
-                        size.cx, size.cy, parent, nullptr, CS_DBLCLKS, nullptr))
-        return false;
-    dpi_ = win32::WindowDpi(Handle());
-
+    if (!CreatePanel(parent, panelIndex, x, y)) return false;
     displayFont_ = win32::MakeFixedFont(S(34), true);
-    cmdSetup_ = win32::CreateSetupButton(Handle(), kSetupId, Scaled(kSetupLeft, kSetupTop, kSetupRight, kSetupBottom),
-                                         dpi_, tooltip_);
     // The trim speed is measured from creation on.
     RestartTimer(kTimerTrimSpeed, decoder_->TrimSpeedPeriod());
     return true;
-}
-
-RECT ctlMultiPanel::Scaled(int left, int top, int right, int bottom) const {
-    return RECT{S(left), S(top), S(right), S(bottom)};
 }
 
 RECT ctlMultiPanel::PartRect(std::uint32_t part) const {
@@ -169,7 +158,7 @@ void ctlMultiPanel::ScreenChanged(std::uint32_t parts) {
 // --- Input ------------------------------------------------------------------
 
 void ctlMultiPanel::OnRawInput(const std::array<std::uint8_t, 4>& report) {
-    if (decoder_ && !closing_) decoder_->OnRawInput(report);
+    if (decoder_ && !Closing()) decoder_->OnRawInput(report);
 }
 
 void ctlMultiPanel::SetRotAcceleration(std::int16_t value) {
@@ -183,59 +172,26 @@ void ctlMultiPanel::SetTrimAcceleration(std::int16_t value) {
     if (!decoder_) return;
     decoder_->SetTrimAcceleration(value);
     // 0 stops the measuring: the trim speed stays where it is.
-    if (!closing_) RestartTimer(kTimerTrimSpeed, decoder_->TrimSpeedPeriod());
+    if (!Closing()) RestartTimer(kTimerTrimSpeed, decoder_->TrimSpeedPeriod());
 }
 
 void ctlMultiPanel::GetPositions() {
-    if (!decoder_ || !device_) return;
+    if (!decoder_) return;
     MultiReport feature{};
     // A panel that cannot be read says nothing of its selector; raising
     // "no position" would leave the logic on none until the selector moves.
-    if (!device_->GetFeature(feature.data(), static_cast<std::uint32_t>(feature.size()))) return;
+    if (!ReadFeature(feature.data(), feature.size())) return;
     decoder_->RaisePositions(MultiInputDecoder::StateWord({feature[0], feature[1], feature[2], feature[3]}));
 }
 
 // --- Connection ---------------------------------------------------------------
 
 bool ctlMultiPanel::Connect(const std::string& path) {
-    connectError_.clear();
-    if (!Handle() || !decoder_) {
-        connectError_ = "The panel control has no window.";
+    if (!ConnectDevice(path, kReaderTimeoutMs, [this](const std::array<std::uint8_t, 4>& r) { OnRawInput(r); }))
         return false;
-    }
-    // A second Connect replaces the reader.
-    device_.reset();
-    if (!reader_.Start(path, kReaderTimeoutMs, [this](const std::array<std::uint8_t, 4>& r) { OnRawInput(r); },
-                       connectError_))
-        return false;
-
-    // Output goes through a handle of its own, opened without overlapped I/O.
-    device_ = hid::DefaultHidSystem().Open(path, false);
-
     rotTimerOn_ = true;
     RestartTimer(kTimerRotSpeed, decoder_->RotSpeedPeriod());
     return true;
-}
-
-void ctlMultiPanel::Shutdown() {
-    // The messages let run below reach a control that raises nothing more:
-    // its owner may already be half gone.
-    closing_ = true;
-    if (Handle()) {
-        ::KillTimer(Handle(), kTimerButton);
-        ::KillTimer(Handle(), kTimerRotSpeed);
-        ::KillTimer(Handle(), kTimerTrimSpeed);
-    }
-    rotTimerOn_ = false;
-    if (reader_.Running()) {
-        reader_.Detach();
-        TurnOffDisplay();
-        simlink::DoEvents();
-        reader_.Stop(&simlink::DoEvents);
-    }
-    simlink::DoEvents();
-    device_.reset();
-    simlink::DoEvents();
 }
 
 // --- Output -----------------------------------------------------------------
@@ -243,9 +199,7 @@ void ctlMultiPanel::Shutdown() {
 void ctlMultiPanel::SendReport() {
     lastReport_ = report_.Buffer();
     ++reportsSent_;
-    // A failed write is not retried: the panel shows what it shows until the
-    // next change.
-    if (device_) device_->SetFeature(lastReport_.data(), static_cast<std::uint32_t>(lastReport_.size()));
+    SendFeature(lastReport_.data(), lastReport_.size());
 }
 
 void ctlMultiPanel::WriteDisplay(const std::optional<std::string>& upper, const std::optional<std::string>& lower,
@@ -286,42 +240,21 @@ void ctlMultiPanel::Splash() {
 
 LRESULT ctlMultiPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        win32::PaintBuffer paint(Handle());
-        Paint(paint.Dc());
-        return 0;
-    }
     case WM_TIMER:
-        if (decoder_ && !closing_) {
+        if (decoder_ && !Closing()) {
             if (wParam == kTimerButton) decoder_->OnButtonTimer();
             else if (wParam == kTimerRotSpeed) decoder_->OnRotSpeedTimer();
             else if (wParam == kTimerTrimSpeed) decoder_->OnTrimSpeedTimer();
         }
         return 0;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kSetupId && HIWORD(wParam) == BN_CLICKED && events_ && !closing_) {
-            events_->SetupRequest();
-            return 0;
-        }
-        break;
-    case WM_WINDOWPOSCHANGING: {
-        // The panel keeps its size.
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        const SIZE size = FixedSize(dpi_);
-        pos->cx = size.cx;
-        pos->cy = size.cy;
-        return 0;
-    }
-    case WM_DESTROY:
-        tooltip_.reset();
-        cmdSetup_ = nullptr;
-        break;
     default:
         break;
     }
-    return Default(message, wParam, lParam);
+    return PanelControl::HandleMessage(message, wParam, lParam);
+}
+
+void ctlMultiPanel::SetupClicked() {
+    if (events_) events_->SetupRequest();
 }
 
 void ctlMultiPanel::Paint(HDC dc) {
@@ -330,7 +263,7 @@ void ctlMultiPanel::Paint(HDC dc) {
     win32::FillSolid(dc, client, kBackground);
     ::SetBkMode(dc, TRANSPARENT);
     const MultiScreen& view = Screen();
-    HFONT font = win32::MessageFont(dpi_);
+    HFONT font = win32::MessageFont(Dpi());
     PaintSelector(dc, font, view);
     PaintRows(dc, font);
     PaintKnob(dc, font, view);

@@ -5,14 +5,11 @@
 // child window.
 #pragma once
 
-#include "common/win32/handles.h"
-#include "common/win32/window.h"
+#include "panels/common/win32/panel_control.h"
 #include "panels/multi/multi_control.h"
 #include "panels/multi/multi_display.h"
 #include "panels/multi/multi_events.h"
 #include "panels/multi/multi_input.h"
-#include "relaybox/client/panel_reader.h"
-#include "relaybox/hid/hid_device.h"
 #include "simlink/sim_commands.h"
 
 #include <windows.h>
@@ -26,7 +23,7 @@
 
 namespace orvex::panels::multi {
 
-class ctlMultiPanel final : public orvex::win32::Window, public IMultiPanelControl, private IMultiInputHost {
+class ctlMultiPanel final : public PanelControl, public IMultiPanelControl, private IMultiInputHost {
 public:
     // Reads the general setting "ClickThreshold" (milliseconds) when needed.
     using ClickThresholdSource = std::function<std::int32_t()>;
@@ -40,7 +37,6 @@ public:
     bool Create(HWND parent, int panelIndex, IMultiPanelEvents& events, ClickThresholdSource clickThreshold,
                 simlink::IWaitHost& waitHost, int x = 0, int y = 0);
 
-    int PanelIndex() const { return panelIndex_; }
     // 10905 x 2865 twips in pixels at `dpi`.
     static SIZE FixedSize(UINT dpi);
 
@@ -49,9 +45,6 @@ public:
     // is then in ConnectError(). A device that cannot be opened for output
     // still connects (its input is read; its displays stay dark).
     bool Connect(const std::string& path);
-    const std::string& ConnectError() const { return connectError_; }
-    bool Connected() const { return reader_.Running(); }
-    bool DeviceOpen() const { return static_cast<bool>(device_); }
 
     // IMultiPanelControl
     void WriteDisplay(const std::optional<std::string>& upper, const std::optional<std::string>& lower,
@@ -79,7 +72,6 @@ public:
     const MultiScreen& Screen() const;
     std::uint32_t RotSpeedPeriod() const;
     std::uint32_t TrimSpeedPeriod() const;
-    HWND SetupButton() const { return cmdSetup_; }
     // An input report as the reader delivers it.
     void OnRawInput(const std::array<std::uint8_t, 4>& report);
 
@@ -97,37 +89,26 @@ private:
     void Invalidate(const RECT& rc);
     void InvalidateRows(bool upper, bool lower, bool lamps);
     void RestartTimer(UINT_PTR id, std::uint32_t period);
-    void Shutdown();
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
+    void SetupClicked() override;
     void PaintSelector(HDC dc, HFONT font, const MultiScreen& view);
     void PaintRows(HDC dc, HFONT font);
     void PaintKnob(HDC dc, HFONT font, const MultiScreen& view);
     void PaintLevers(HDC dc, HFONT font, const MultiScreen& view);
     void PaintTrim(HDC dc, HFONT font, const MultiScreen& view);
     void PaintButtons(HDC dc, HFONT font, const MultiScreen& view);
-    int S(int length) const { return orvex::win32::Scale(length, dpi_); }
-    RECT Scaled(int left, int top, int right, int bottom) const;
     RECT PartRect(std::uint32_t part) const;
 
-    int panelIndex_ = 0;
     IMultiPanelEvents* events_ = nullptr;
     ClickThresholdSource clickThreshold_;
     simlink::IWaitHost* waitHost_ = nullptr;
-    UINT dpi_ = 96;
 
     std::optional<MultiInputDecoder> decoder_;
     MultiDisplayReport report_;
     MultiReport lastReport_{};
     std::uint64_t reportsSent_ = 0;
 
-    std::unique_ptr<hid::IHidDevice> device_;
-    relaybox::PanelReader reader_;
-    std::string connectError_;
     bool rotTimerOn_ = false;
-    bool closing_ = false;  // being destroyed: no more events
-
-    HWND cmdSetup_ = nullptr;  // a child: destroyed with the control
-    orvex::win32::UniqueWindow tooltip_;
     orvex::win32::UniqueGdi displayFont_;
 };
 

@@ -1,6 +1,6 @@
 #include "panels/multi/win32/multi_panel_object.h"
 
-#include "common/win32/place_window_win32.h"
+#include "panels/common/win32/panel_object_base.h"
 #include "panels/multi/multi_events.h"
 #include "panels/multi/multi_logic.h"
 #include "panels/multi/win32/ctl_multi_panel.h"
@@ -22,9 +22,9 @@ std::vector<MultiPanelObject*>& LivePanels() {
     return panels;
 }
 
-class MultiPanelObject final : public app::win32::IPanelObject, public IMultiPanelEvents {
+class MultiPanelObject final : public PanelObjectBase<ctlMultiPanel, cMultiPanelLogic>, public IMultiPanelEvents {
 public:
-    MultiPanelObject(app::win32::PanelServices& services, std::int16_t index) : services_(services), index_(index) {
+    MultiPanelObject(app::win32::PanelServices& services, std::int16_t index) : PanelObjectBase(services, index) {
         control_.Create(services.MainWindow, index, *this,
                         [&s = services.Configuration] { return s.Setup().ClickThreshold(); }, services.Wait);
         LivePanels().push_back(this);
@@ -32,52 +32,22 @@ public:
     ~MultiPanelObject() override {
         auto& live = LivePanels();
         live.erase(std::remove(live.begin(), live.end(), this), live.end());
-        // The logic goes first; the control then blanks the panel, stops
-        // its reader and closes the device.
-        logic_.reset();
     }
 
     // IPanel
-    std::int16_t Index() const override { return index_; }
-    void RefreshData() override {
-        if (logic_) logic_->RefreshData();
-    }
     void GetPositions() override { control_.GetPositions(); }
     void SimulatorLost() override { control_.TurnOffDisplay(); }
-    void ReloadSetup() override {
-        if (!logic_) return;
-        logic_->ActionsHolder().LoadSetup();
-        logic_->SetupChanged();
-    }
     void OpenSetupDialog() override {
-        const MonitorList monitors = services_.Monitors ? *services_.Monitors : orvex::win32::EnumerateMonitors();
-        actions::win32::EventSelectorContext context;
-        context.State = &services_.State;
-        context.Link = &services_.Link;
-        context.Wait = &services_.Wait;
-        context.Setup = &services_.Configuration.Setup();
-        context.Monitors = &monitors;
-        context.Messages = &services_.Messages;
+        const MonitorList monitors = Monitors();
+        const actions::win32::EventSelectorContext context = SelectorContext(monitors);
         win32::frmMultiPanelSetup dialog(services_.Configuration, index_, context, services_.Messages, monitors,
                                          &StartUpEveryPanel);
         dialog.ShowModal(services_.MainWindow);
     }
 
     // IPanelObject
-    HWND Control() const override { return control_.Handle(); }
-    bool Connect(const std::string& path, std::string& error) override {
-        if (control_.Connect(path)) return true;
-        error = control_.ConnectError();
-        return false;
-    }
-    void Splash() override { control_.Splash(); }
     void StartUp() override {
-        if (!logic_) {
-            logic_ = std::make_unique<cMultiPanelLogic>(services_.State, services_.Offsets, services_.Link,
-                                                        services_.Actions, services_.Wait, services_.Configuration,
-                                                        control_);
-            logic_->PanelIndex = index_;
-        }
+        if (!logic_) logic_ = NewLogic();
         logic_->StartUp();
     }
 
@@ -115,9 +85,7 @@ public:
     void AutoThrottleChange(bool armed) override {
         if (Forward()) logic_->AutoThrottleChange(armed);
     }
-    void SetupRequest() override {
-        if (services_.SetupRequest) services_.SetupRequest(*this);
-    }
+    void SetupRequest() override { RequestSetup(); }
 
 private:
     // After a confirmed setup: the logic of every Multi Panel starts again
@@ -128,12 +96,6 @@ private:
         for (MultiPanelObject* panel : panels)
             if (panel->logic_) panel->logic_->StartUp();
     }
-    bool Forward() const { return logic_ && services_.State.SimConnected; }
-
-    app::win32::PanelServices& services_;
-    std::int16_t index_;
-    ctlMultiPanel control_;
-    std::unique_ptr<cMultiPanelLogic> logic_;
 };
 
 } // namespace

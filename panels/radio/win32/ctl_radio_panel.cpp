@@ -1,7 +1,6 @@
 #include "panels/radio/win32/ctl_radio_panel.h"
 
 #include "common/win32/panel_face.h"
-#include "relaybox/hid/hid_system.h"
 #include "simlink/win32/wait_win32.h"
 
 #include <commctrl.h>
@@ -12,11 +11,9 @@ namespace orvex::panels::radio {
 
 namespace {
 
-constexpr const char* kClassName = "OrvexRadioPanel";
 constexpr UINT_PTR kTimerButton = 1;
 constexpr UINT_PTR kTimerRotSpeed1 = 2;
 constexpr UINT_PTR kTimerRotSpeed2 = 3;
-constexpr int kSetupId = 100;
 constexpr LONG kReaderTimeoutMs = 1500;
 
 // The on-screen layout at 96 DPI; row 0 is the upper half, row 1 the lower.
@@ -32,6 +29,8 @@ constexpr int kKnobX = 578, kKnobY = 54, kOuterRadius = 32, kInnerRadius = 19;
 constexpr int kSpeedTop = 2, kSpeedBottom = 20;
 constexpr int kButtonLeft = 636, kButtonRight = 716, kButtonTop = 38, kButtonBottom = 66;
 constexpr int kSetupTop = 80, kSetupBottom = 108;
+constexpr PanelControl::Layout kLayout{"OrvexRadioPanel", kWidth, kHeight,
+                                       {kButtonLeft, kSetupTop, kButtonRight, kSetupBottom}};
 
 constexpr COLORREF kBackground = RGB(48, 50, 54);
 constexpr COLORREF kText = RGB(210, 212, 216);
@@ -60,38 +59,31 @@ void Text(HDC dc, const std::string& text, RECT rc, UINT format, COLORREF color)
 
 } // namespace
 
-ctlRadioPanel::ctlRadioPanel() = default;
+ctlRadioPanel::ctlRadioPanel() : PanelControl(kLayout) {}
 
 ctlRadioPanel::~ctlRadioPanel() {
-    Shutdown();
+    if (Handle()) {
+        ::KillTimer(Handle(), kTimerButton);
+        ::KillTimer(Handle(), kTimerRotSpeed1);
+        ::KillTimer(Handle(), kTimerRotSpeed2);
+    }
+    speedTimersOn_ = false;
+    ShutdownDevice([this] { TurnOffDisplay(); });
     Destroy();
 }
 
-SIZE ctlRadioPanel::FixedSize(UINT dpi) { return SIZE{win32::Scale(kWidth, dpi), win32::Scale(kHeight, dpi)}; }
+SIZE ctlRadioPanel::FixedSize(UINT dpi) { return PanelControl::FixedSize(kLayout, dpi); }
 
 bool ctlRadioPanel::Create(HWND parent, int panelIndex, IRadioPanelEvents& events,
                            ClickThresholdSource clickThreshold, simlink::IWaitHost& waitHost, int x, int y) {
     if (Handle()) return false;
-    panelIndex_ = panelIndex;
     events_ = &events;
     clickThreshold_ = std::move(clickThreshold);
     waitHost_ = &waitHost;
     decoder_.emplace(static_cast<IRadioInputHost&>(*this), events);
-    dpi_ = win32::WindowDpi(parent);
-    const SIZE size = FixedSize(dpi_);
-    if (!Window::Create(kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, x, y,
-                        size.cx, size.cy, parent, nullptr, CS_DBLCLKS, nullptr))
-        return false;
-    dpi_ = win32::WindowDpi(Handle());
-
+    if (!CreatePanel(parent, panelIndex, x, y)) return false;
     displayFont_ = win32::MakeFixedFont(S(34), true);
-    cmdSetup_ = win32::CreateSetupButton(Handle(), kSetupId,
-                                         Scaled(kButtonLeft, kSetupTop, kButtonRight, kSetupBottom), dpi_, tooltip_);
     return true;
-}
-
-RECT ctlRadioPanel::Scaled(int left, int top, int right, int bottom) const {
-    return RECT{S(left), S(top), S(right), S(bottom)};
 }
 
 RECT ctlRadioPanel::DisplayRect(Display d) const {
@@ -152,7 +144,7 @@ void ctlRadioPanel::InvalidateDisplays(std::uint8_t displays) {
 // --- Input ------------------------------------------------------------------
 
 void ctlRadioPanel::OnRawInput(const std::array<std::uint8_t, 4>& report) {
-    if (decoder_ && !closing_) decoder_->OnRawInput(report);
+    if (decoder_ && !Closing()) decoder_->OnRawInput(report);
 }
 
 void ctlRadioPanel::SetAcceleration(int index, std::int16_t value) {
@@ -168,56 +160,23 @@ std::int16_t ctlRadioPanel::GetAcceleration(int index) const {
 }
 
 void ctlRadioPanel::GetPositions() {
-    if (!decoder_ || !device_) return;
+    if (!decoder_) return;
     std::array<std::uint8_t, kDisplayReportSize> feature{};
     // A panel that cannot be read says nothing of its selectors; raising
     // "no position" would leave the logic on none until a selector moves.
-    if (!device_->GetFeature(feature.data(), static_cast<std::uint32_t>(feature.size()))) return;
+    if (!ReadFeature(feature.data(), feature.size())) return;
     decoder_->RaisePositions(RadioInputDecoder::StateWord({feature[0], feature[1], feature[2], feature[3]}));
 }
 
 // --- Connection ---------------------------------------------------------------
 
 bool ctlRadioPanel::Connect(const std::string& path) {
-    connectError_.clear();
-    if (!Handle() || !decoder_) {
-        connectError_ = "The panel control has no window.";
+    if (!ConnectDevice(path, kReaderTimeoutMs, [this](const std::array<std::uint8_t, 4>& r) { OnRawInput(r); }))
         return false;
-    }
-    // A second Connect replaces the reader.
-    device_.reset();
-    if (!reader_.Start(path, kReaderTimeoutMs, [this](const std::array<std::uint8_t, 4>& r) { OnRawInput(r); },
-                       connectError_))
-        return false;
-
-    // Output goes through a handle of its own, opened without overlapped I/O.
-    device_ = hid::DefaultHidSystem().Open(path, false);
-
     speedTimersOn_ = true;
     ::SetTimer(Handle(), kTimerRotSpeed1, decoder_->SpeedPeriod(1), nullptr);
     ::SetTimer(Handle(), kTimerRotSpeed2, decoder_->SpeedPeriod(2), nullptr);
     return true;
-}
-
-void ctlRadioPanel::Shutdown() {
-    // The messages let run below reach a control that raises nothing more:
-    // its owner may already be half gone.
-    closing_ = true;
-    if (Handle()) {
-        ::KillTimer(Handle(), kTimerButton);
-        ::KillTimer(Handle(), kTimerRotSpeed1);
-        ::KillTimer(Handle(), kTimerRotSpeed2);
-    }
-    speedTimersOn_ = false;
-    if (reader_.Running()) {
-        reader_.Detach();
-        TurnOffDisplay();
-        simlink::DoEvents();
-        reader_.Stop(&simlink::DoEvents);
-    }
-    simlink::DoEvents();
-    device_.reset();
-    simlink::DoEvents();
 }
 
 // --- Output -----------------------------------------------------------------
@@ -225,9 +184,7 @@ void ctlRadioPanel::Shutdown() {
 void ctlRadioPanel::SendReport() {
     lastReport_ = report_.Buffer();
     ++reportsSent_;
-    // A failed write is not retried: the panel shows what it shows until the
-    // next change.
-    if (device_) device_->SetFeature(lastReport_.data(), static_cast<std::uint32_t>(lastReport_.size()));
+    SendFeature(lastReport_.data(), lastReport_.size());
 }
 
 void ctlRadioPanel::WriteDisplay(const std::optional<std::string>& activeUpper,
@@ -277,42 +234,21 @@ void ctlRadioPanel::Splash() {
 
 LRESULT ctlRadioPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        win32::PaintBuffer paint(Handle());
-        Paint(paint.Dc());
-        return 0;
-    }
     case WM_TIMER:
-        if (decoder_ && !closing_) {
+        if (decoder_ && !Closing()) {
             if (wParam == kTimerButton) decoder_->OnButtonTimer();
             else if (wParam == kTimerRotSpeed1) decoder_->OnSpeedTimer(1);
             else if (wParam == kTimerRotSpeed2) decoder_->OnSpeedTimer(2);
         }
         return 0;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kSetupId && HIWORD(wParam) == BN_CLICKED && events_ && !closing_) {
-            events_->SetupRequest();
-            return 0;
-        }
-        break;
-    case WM_WINDOWPOSCHANGING: {
-        // The panel keeps its size.
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        const SIZE size = FixedSize(dpi_);
-        pos->cx = size.cx;
-        pos->cy = size.cy;
-        return 0;
-    }
-    case WM_DESTROY:
-        tooltip_.reset();
-        cmdSetup_ = nullptr;
-        break;
     default:
         break;
     }
-    return Default(message, wParam, lParam);
+    return PanelControl::HandleMessage(message, wParam, lParam);
+}
+
+void ctlRadioPanel::SetupClicked() {
+    if (events_) events_->SetupRequest();
 }
 
 void ctlRadioPanel::Paint(HDC dc) {
@@ -321,7 +257,7 @@ void ctlRadioPanel::Paint(HDC dc) {
     FillRect(dc, client, kBackground);
     ::SetBkMode(dc, TRANSPARENT);
     const RadioScreen& view = Screen();
-    HFONT font = win32::MessageFont(dpi_);
+    HFONT font = win32::MessageFont(Dpi());
 
     for (int row = 0; row < 2; ++row) {
         const int top = row * kRowHeight;

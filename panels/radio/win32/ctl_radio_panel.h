@@ -5,13 +5,11 @@
 #pragma once
 
 #include "common/win32/handles.h"
-#include "common/win32/window.h"
+#include "panels/common/win32/panel_control.h"
 #include "panels/radio/radio_control.h"
 #include "panels/radio/radio_display.h"
 #include "panels/radio/radio_events.h"
 #include "panels/radio/radio_input.h"
-#include "relaybox/client/panel_reader.h"
-#include "relaybox/hid/hid_device.h"
 #include "simlink/sim_commands.h"
 
 #include <windows.h>
@@ -25,7 +23,7 @@
 
 namespace orvex::panels::radio {
 
-class ctlRadioPanel final : public win32::Window, public IRadioPanelControl, private IRadioInputHost {
+class ctlRadioPanel final : public PanelControl, public IRadioPanelControl, private IRadioInputHost {
 public:
     // Reads the general setting "ClickThreshold" (milliseconds) when needed.
     using ClickThresholdSource = std::function<std::int32_t()>;
@@ -39,7 +37,6 @@ public:
     bool Create(HWND parent, int panelIndex, IRadioPanelEvents& events, ClickThresholdSource clickThreshold,
                 simlink::IWaitHost& waitHost, int x = 0, int y = 0);
 
-    int PanelIndex() const { return panelIndex_; }
     // 10905 x 2865 twips in pixels at `dpi`.
     static SIZE FixedSize(UINT dpi);
 
@@ -65,9 +62,6 @@ public:
     // is then in ConnectError(). A device that cannot be opened for output
     // still connects (its input is read; its displays stay dark).
     bool Connect(const std::string& path);
-    const std::string& ConnectError() const { return connectError_; }
-    bool Connected() const { return reader_.Running(); }
-    bool DeviceOpen() const { return static_cast<bool>(device_); }
 
     void TurnOffDisplay() override;
     // Numbers go through NumberToDisplayText (radio_display.h) first.
@@ -82,7 +76,6 @@ public:
     const DisplayReport& LastReportSent() const { return lastReport_; }
     std::string DisplayedText(Display d) const { return report_.Label(d); }
     const RadioScreen& Screen() const;
-    HWND SetupButton() const { return cmdSetup_; }
     // An input report as the reader delivers it.
     void OnRawInput(const std::array<std::uint8_t, 4>& report);
 
@@ -99,32 +92,21 @@ private:
 
     void SendReport();
     void InvalidateDisplays(std::uint8_t displays);
-    void Shutdown();
-    void Paint(HDC dc);
-    int S(int length) const { return win32::Scale(length, dpi_); }
-    RECT Scaled(int left, int top, int right, int bottom) const;
+    void Paint(HDC dc) override;
+    void SetupClicked() override;
     RECT PartRect(std::uint32_t part) const;
     RECT DisplayRect(Display d) const;
 
-    int panelIndex_ = 0;
     IRadioPanelEvents* events_ = nullptr;
     ClickThresholdSource clickThreshold_;
     simlink::IWaitHost* waitHost_ = nullptr;
-    UINT dpi_ = 96;
 
     std::optional<RadioInputDecoder> decoder_;
     RadioDisplayReport report_;
     DisplayReport lastReport_{};
     std::uint64_t reportsSent_ = 0;
 
-    std::unique_ptr<hid::IHidDevice> device_;
-    relaybox::PanelReader reader_;
-    std::string connectError_;
     bool speedTimersOn_ = false;
-    bool closing_ = false;  // being destroyed: no more events
-
-    HWND cmdSetup_ = nullptr;  // a child: destroyed with the control
-    win32::UniqueWindow tooltip_;
     win32::UniqueGdi displayFont_;
 };
 

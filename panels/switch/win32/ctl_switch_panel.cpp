@@ -1,7 +1,6 @@
 #include "panels/switch/win32/ctl_switch_panel.h"
 
 #include "common/win32/panel_face.h"
-#include "relaybox/hid/hid_system.h"
 #include "simlink/win32/wait_win32.h"
 
 #include <algorithm>
@@ -10,8 +9,6 @@ namespace orvex::panels::switchpanel {
 
 namespace {
 
-constexpr const char* kClassName = "OrvexSwitchPanel";
-constexpr int kSetupId = 100;
 constexpr LONG kReaderTimeoutMs = 1500;
 constexpr std::int32_t kSplashStepMs = 100;
 constexpr double kSplashWaitStepMs = 25;
@@ -33,7 +30,7 @@ constexpr int kGearX = 598, kGearTop = 26, kGearBottom = 156, kGearLeft = 556, k
 constexpr int kLampRadius = 10;
 constexpr POINT kLampCentres[kGearCount] = {{676, 36}, {652, 74}, {700, 74}};  // nose, left, right
 constexpr RECT kLampArea = {634, 14, 722, 100};
-constexpr RECT kSetupRect = {638, 140, 716, 168};
+constexpr PanelControl::Layout kLayout{"OrvexSwitchPanel", kWidth, kHeight, {638, 140, 716, 168}};
 
 constexpr const char* kPositionNames[5] = {"OFF", "R", "L", "BOTH", "START"};
 constexpr int kPositionAngles[5] = {-80, -40, 0, 40, 80};
@@ -68,36 +65,22 @@ int ColumnX(int n) { return kFirstColumn + kColumnStep * (n < kFirstRowCount ? n
 
 } // namespace
 
-ctlSwitchPanel::ctlSwitchPanel() = default;
+ctlSwitchPanel::ctlSwitchPanel() : PanelControl(kLayout) {}
 
 ctlSwitchPanel::~ctlSwitchPanel() {
-    Shutdown();
+    ShutdownDevice([this] { ChangeLights(kLampOff, kLampOff, kLampOff); });
     Destroy();
 }
 
-SIZE ctlSwitchPanel::FixedSize(UINT dpi) { return SIZE{win32::Scale(kWidth, dpi), win32::Scale(kHeight, dpi)}; }
+SIZE ctlSwitchPanel::FixedSize(UINT dpi) { return PanelControl::FixedSize(kLayout, dpi); }
 
 bool ctlSwitchPanel::Create(HWND parent, int panelIndex, ISwitchPanelEvents& events, simlink::IWaitHost& waitHost,
                             int x, int y) {
     if (Handle()) return false;
-    panelIndex_ = panelIndex;
     events_ = &events;
     waitHost_ = &waitHost;
     decoder_.emplace(static_cast<ISwitchInputHost&>(*this), events);
-    dpi_ = win32::WindowDpi(parent);
-    const SIZE size = FixedSize(dpi_);
-    if (!Window::Create(kClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, x, y,
-                        size.cx, size.cy, parent, nullptr, CS_DBLCLKS, nullptr))
-        return false;
-    dpi_ = win32::WindowDpi(Handle());
-    cmdSetup_ = win32::CreateSetupButton(
-        Handle(), kSetupId, Scaled(kSetupRect.left, kSetupRect.top, kSetupRect.right, kSetupRect.bottom), dpi_,
-        tooltip_);
-    return true;
-}
-
-RECT ctlSwitchPanel::Scaled(int left, int top, int right, int bottom) const {
-    return RECT{S(left), S(top), S(right), S(bottom)};
+    return CreatePanel(parent, panelIndex, x, y);
 }
 
 RECT ctlSwitchPanel::PartRect(std::uint32_t part) const {
@@ -126,50 +109,23 @@ void ctlSwitchPanel::ScreenChanged(std::uint32_t parts) {
 // --- Input ------------------------------------------------------------------
 
 void ctlSwitchPanel::OnRawInput(const std::array<std::uint8_t, 4>& report) {
-    if (decoder_ && !closing_) decoder_->OnRawInput(report);
+    if (decoder_ && !Closing()) decoder_->OnRawInput(report);
 }
 
 void ctlSwitchPanel::GetPositions() {
-    if (!decoder_ || !device_ || closing_) return;
+    if (!decoder_ || Closing()) return;
     // Report ID and the three bytes of the state word.
     std::array<std::uint8_t, 4> feature{};
     // A panel that cannot be read says nothing of its switches; raising
     // "all off" would switch the simulator's electrics off.
-    if (!device_->GetFeature(feature.data(), static_cast<std::uint32_t>(feature.size()))) return;
+    if (!ReadFeature(feature.data(), feature.size())) return;
     decoder_->RaisePositions(SwitchInputDecoder::StateWord(feature));
 }
 
 // --- Connection ---------------------------------------------------------------
 
 bool ctlSwitchPanel::Connect(const std::string& path) {
-    connectError_.clear();
-    if (!Handle() || !decoder_) {
-        connectError_ = "The panel control has no window.";
-        return false;
-    }
-    // A second Connect replaces the reader.
-    device_.reset();
-    if (!reader_.Start(path, kReaderTimeoutMs, [this](const std::array<std::uint8_t, 4>& r) { OnRawInput(r); },
-                       connectError_))
-        return false;
-    // Output goes through a handle of its own, opened without overlapped I/O.
-    device_ = hid::DefaultHidSystem().Open(path, false);
-    return true;
-}
-
-void ctlSwitchPanel::Shutdown() {
-    // The messages let run below reach a control that raises nothing more:
-    // its owner may already be half gone.
-    closing_ = true;
-    if (reader_.Running()) {
-        reader_.Detach();
-        ChangeLights(kLampOff, kLampOff, kLampOff);
-        simlink::DoEvents();
-        reader_.Stop(&simlink::DoEvents);
-    }
-    simlink::DoEvents();
-    device_.reset();
-    simlink::DoEvents();
+    return ConnectDevice(path, kReaderTimeoutMs, [this](const std::array<std::uint8_t, 4>& r) { OnRawInput(r); });
 }
 
 // --- Output -----------------------------------------------------------------
@@ -181,9 +137,7 @@ void ctlSwitchPanel::ChangeLights(std::optional<std::int32_t> nose, std::optiona
     lastReport_ = lamps_.Buffer();
     ++reportsSent_;
     ScreenChanged(screen::kLamps);
-    // A failed write is not retried: the lamps show what they show until
-    // the next change.
-    if (device_) device_->SetFeature(lastReport_.data(), static_cast<std::uint32_t>(lastReport_.size()));
+    SendFeature(lastReport_.data(), lastReport_.size());
 }
 
 void ctlSwitchPanel::Splash() {
@@ -200,37 +154,8 @@ void ctlSwitchPanel::Splash() {
 
 // --- Window -----------------------------------------------------------------
 
-LRESULT ctlSwitchPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        win32::PaintBuffer paint(Handle());
-        Paint(paint.Dc());
-        return 0;
-    }
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kSetupId && HIWORD(wParam) == BN_CLICKED && events_ && !closing_) {
-            events_->SetupRequest();
-            return 0;
-        }
-        break;
-    case WM_WINDOWPOSCHANGING: {
-        // The panel keeps its size.
-        auto* pos = reinterpret_cast<WINDOWPOS*>(lParam);
-        const SIZE size = FixedSize(dpi_);
-        pos->cx = size.cx;
-        pos->cy = size.cy;
-        return 0;
-    }
-    case WM_DESTROY:
-        tooltip_.reset();
-        cmdSetup_ = nullptr;
-        break;
-    default:
-        break;
-    }
-    return Default(message, wParam, lParam);
+void ctlSwitchPanel::SetupClicked() {
+    if (events_) events_->SetupRequest();
 }
 
 void ctlSwitchPanel::Paint(HDC dc) {
@@ -239,7 +164,7 @@ void ctlSwitchPanel::Paint(HDC dc) {
     win32::FillSolid(dc, client, kBackground);
     ::SetBkMode(dc, TRANSPARENT);
     const SwitchScreen& view = Screen();
-    win32::SelectGuard font(dc, win32::MessageFont(dpi_));
+    win32::SelectGuard font(dc, win32::MessageFont(Dpi()));
 
     // Magneto and starter: the position names round the knob, and the needle.
     const int cx = S(kSelectorX), cy = S(kSelectorY);

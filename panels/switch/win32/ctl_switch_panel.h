@@ -4,14 +4,11 @@
 // feature report, and shows an on-screen copy of the panel as a child window.
 #pragma once
 
-#include "common/win32/handles.h"
-#include "common/win32/window.h"
+#include "panels/common/win32/panel_control.h"
 #include "panels/switch/switch_control.h"
 #include "panels/switch/switch_events.h"
 #include "panels/switch/switch_input.h"
 #include "panels/switch/switch_lamps.h"
-#include "relaybox/client/panel_reader.h"
-#include "relaybox/hid/hid_device.h"
 #include "simlink/sim_commands.h"
 
 #include <windows.h>
@@ -24,7 +21,7 @@
 
 namespace orvex::panels::switchpanel {
 
-class ctlSwitchPanel final : public win32::Window, public ISwitchPanelControl, private ISwitchInputHost {
+class ctlSwitchPanel final : public PanelControl, public ISwitchPanelControl, private ISwitchInputHost {
 public:
     ctlSwitchPanel();
     // Darkens the lamps, stops and releases the reader, closes the device.
@@ -35,7 +32,6 @@ public:
     bool Create(HWND parent, int panelIndex, ISwitchPanelEvents& events, simlink::IWaitHost& waitHost, int x = 0,
                 int y = 0);
 
-    int PanelIndex() const { return panelIndex_; }
     // 10905 x 2865 twips in pixels at `dpi`.
     static SIZE FixedSize(UINT dpi);
 
@@ -44,9 +40,6 @@ public:
     // is then in ConnectError(). A device that cannot be opened for output
     // still connects (its input is read; its lamps stay dark).
     bool Connect(const std::string& path);
-    const std::string& ConnectError() const { return connectError_; }
-    bool Connected() const { return reader_.Running(); }
-    bool DeviceOpen() const { return static_cast<bool>(device_); }
 
     // The three lamps by colour number (a missing one dark); the panel gets
     // a report only when its lamp byte changed.
@@ -63,40 +56,24 @@ public:
     const LampReport& LastReportSent() const { return lastReport_; }
     std::int32_t LampColour(Gear gear) const { return lamps_.Colour(gear); }
     const SwitchScreen& Screen() const;
-    HWND SetupButton() const { return cmdSetup_; }
     // An input report as the reader delivers it.
     void OnRawInput(const std::array<std::uint8_t, 4>& report);
-
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     // ISwitchInputHost
     void ScreenChanged(std::uint32_t parts) override;
 
-    void Shutdown();
-    void Paint(HDC dc);
-    int S(int length) const { return win32::Scale(length, dpi_); }
-    RECT Scaled(int left, int top, int right, int bottom) const;
+    void Paint(HDC dc) override;
+    void SetupClicked() override;
     RECT PartRect(std::uint32_t part) const;
 
-    int panelIndex_ = 0;
     ISwitchPanelEvents* events_ = nullptr;
     simlink::IWaitHost* waitHost_ = nullptr;
-    UINT dpi_ = 96;
 
     std::optional<SwitchInputDecoder> decoder_;
     SwitchLampReport lamps_;
     LampReport lastReport_{};
     std::uint64_t reportsSent_ = 0;
-
-    std::unique_ptr<hid::IHidDevice> device_;
-    relaybox::PanelReader reader_;
-    std::string connectError_;
-    bool closing_ = false;  // being destroyed: no more events
-
-    HWND cmdSetup_ = nullptr;  // a child: destroyed with the control
-    win32::UniqueWindow tooltip_;
 };
 
 } // namespace orvex::panels::switchpanel

@@ -3,10 +3,7 @@
 // start-up animation and the blanking when the control goes.
 #include "panels/multi/win32/ctl_multi_panel.h"
 
-#include "relaybox/client/relaybox_client.h"
-#include "relaybox/tests/com_test_support.h"
-#include "simlink/win32/wait_win32.h"
-#include "tools/virtualpanels/virtualpanels_client.h"
+#include "tests/support/panel_control_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +22,11 @@ using relaybox::test::PumpUntil;
 namespace {
 
 const std::string& Instance() {
-    static const std::string name = "MultiControlTests" + std::to_string(::GetCurrentProcessId());
+    static const std::string name = test::InstanceName("MultiControlTests");
     return name;
 }
 
-class RecordingEvents final : public IMultiPanelEvents {
+class RecordingEvents final : public IMultiPanelEvents, public test::EventLog {
 public:
     void RawInput(const std::array<std::uint8_t, 4>&) override { ++raw; }
     void ButtonClick(std::int32_t m) override { Add("click " + std::to_string(m)); }
@@ -52,15 +49,7 @@ public:
         Add(what + " " + std::to_string(s));
         maxSpeed = std::max<int>(maxSpeed, s);
     }
-    void Add(const std::string& e) { log.push_back(e); }
-    bool Has(const std::string& e) const { return std::find(log.begin(), log.end(), e) != log.end(); }
-    int Count(const std::string& prefix) const {
-        return static_cast<int>(
-            std::count_if(log.begin(), log.end(), [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
-    }
-    int raw = 0;
     int maxSpeed = 0;
-    std::vector<std::string> log;
 };
 
 std::vector<std::uint8_t> Report(std::vector<std::uint8_t> upper, std::vector<std::uint8_t> lower, std::uint8_t lamps) {
@@ -73,60 +62,21 @@ std::vector<std::uint8_t> Report(std::vector<std::uint8_t> upper, std::vector<st
 }
 std::vector<std::uint8_t> SwitchedOff() { return Report({15, 15, 15, 15, 15}, {15, 15, 15, 15, 15}, 0); }
 
-class MultiControlTest : public ::testing::Test {
+class MultiControlTest : public test::PanelControlTest<ctlMultiPanel, RecordingEvents> {
 protected:
-    static void SetUpTestSuite() {
-        // Both this process's device layer and the Relaybox server it starts
-        // look for the virtual panels of this instance.
-        ::SetEnvironmentVariableA("ORVEX_VIRTUAL_PANELS", Instance().c_str());
-        ASSERT_TRUE(relaybox::RunServerRegistration(relaybox::DefaultServerPath(), false));
-    }
+    static void SetUpTestSuite() { RegisterServer(Instance()); }
     void SetUp() override {
-        ASSERT_TRUE(panels.Start("--hidden --pipe " + Instance() + " --multi 1"));
-        parent = ::CreateWindowExA(0, "STATIC", "multi test", WS_OVERLAPPEDWINDOW, 0, 0, 800, 260, nullptr, nullptr,
-                                   ::GetModuleHandleA(nullptr), nullptr);
-        ASSERT_TRUE(parent);
-        control = std::make_unique<ctlMultiPanel>();
+        ASSERT_NO_FATAL_FAILURE(StartPanel(Instance(), "--multi 1"));
         ASSERT_TRUE(control->Create(parent, 1, events, [this] { return threshold; }, waitHost));
     }
-    void TearDown() override {
-        control.reset();
-        if (parent) ::DestroyWindow(parent);
-        if (!relaybox::test::WaitForServerExit(8000)) {
-            ADD_FAILURE() << "the server outlived the control";
-            relaybox::test::EndLeftoverServers();
-        }
-        panels.Stop();
-    }
-    void ConnectPanel() {
-        ASSERT_TRUE(control->Connect(panels.Path(1))) << control->ConnectError();
-        EXPECT_TRUE(control->DeviceOpen());
-        PumpFor(300);  // the reader opens the device and starts reading
-    }
-    bool WaitFor(const std::string& event, DWORD ms = 4000) {
-        return PumpUntil([&] { return events.Has(event); }, ms);
-    }
 
-    com::ComApartment apartment;
-    virtualpanels::VirtualPanelsProcess panels;
-    simlink::Win32WaitHost waitHost;
-    RecordingEvents events;
     std::int32_t threshold = 500;
-    HWND parent = nullptr;
-    std::unique_ptr<ctlMultiPanel> control;
 };
 
 } // namespace
 
 TEST_F(MultiControlTest, DecodesThePanelAndWritesItsRowsAndLamps) {
-    const SIZE size = ctlMultiPanel::FixedSize(win32::WindowDpi(control->Handle()));
-    RECT rc{};
-    ::GetWindowRect(control->Handle(), &rc);
-    EXPECT_EQ(rc.right - rc.left, size.cx);
-    EXPECT_EQ(rc.bottom - rc.top, size.cy);
-    ::SetWindowPos(control->Handle(), nullptr, 0, 0, 100, 40, SWP_NOMOVE | SWP_NOZORDER);
-    ::GetWindowRect(control->Handle(), &rc);
-    EXPECT_EQ(rc.right - rc.left, size.cx) << "the size is fixed";
+    ExpectFixedSize();
 
     ConnectPanel();
 

@@ -3,10 +3,7 @@
 // animation and the blanking when the control goes.
 #include "panels/radio/win32/ctl_radio_panel.h"
 
-#include "relaybox/client/relaybox_client.h"
-#include "relaybox/tests/com_test_support.h"
-#include "simlink/win32/wait_win32.h"
-#include "tools/virtualpanels/virtualpanels_client.h"
+#include "tests/support/panel_control_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -22,11 +19,11 @@ using relaybox::test::PumpUntil;
 namespace {
 
 const std::string& Instance() {
-    static const std::string name = "RadioControlTests" + std::to_string(::GetCurrentProcessId());
+    static const std::string name = test::InstanceName("RadioControlTests");
     return name;
 }
 
-class RecordingEvents final : public IRadioPanelEvents {
+class RecordingEvents final : public IRadioPanelEvents, public test::EventLog {
 public:
     void RawInput(const std::array<std::uint8_t, 4>&) override { ++raw; }
     void ButtonClick(std::int32_t m) override { Add("click " + std::to_string(m)); }
@@ -42,14 +39,6 @@ public:
     }
     void SetupRequest() override { Add("setup"); }
 
-    void Add(const std::string& e) { log.push_back(e); }
-    bool Has(const std::string& e) const {
-        for (const auto& x : log)
-            if (x == e) return true;
-        return false;
-    }
-    int raw = 0;
-    std::vector<std::string> log;
 };
 
 std::vector<std::uint8_t> Blanked() {
@@ -58,60 +47,21 @@ std::vector<std::uint8_t> Blanked() {
     return report;
 }
 
-class RadioControlTest : public ::testing::Test {
+class RadioControlTest : public test::PanelControlTest<ctlRadioPanel, RecordingEvents> {
 protected:
-    static void SetUpTestSuite() {
-        // Both this process's device layer and the Relaybox server it starts
-        // look for the virtual panels of this instance.
-        ::SetEnvironmentVariableA("ORVEX_VIRTUAL_PANELS", Instance().c_str());
-        ASSERT_TRUE(relaybox::RunServerRegistration(relaybox::DefaultServerPath(), false));
-    }
+    static void SetUpTestSuite() { RegisterServer(Instance()); }
     void SetUp() override {
-        ASSERT_TRUE(panels.Start("--hidden --pipe " + Instance() + " --radio 1"));
-        parent = ::CreateWindowExA(0, "STATIC", "radio test", WS_OVERLAPPEDWINDOW, 0, 0, 800, 260, nullptr,
-                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        ASSERT_TRUE(parent);
-        control = std::make_unique<ctlRadioPanel>();
+        ASSERT_NO_FATAL_FAILURE(StartPanel(Instance(), "--radio 1"));
         ASSERT_TRUE(control->Create(parent, 1, events, [this] { return threshold; }, waitHost));
     }
-    void TearDown() override {
-        control.reset();
-        if (parent) ::DestroyWindow(parent);
-        if (!relaybox::test::WaitForServerExit(8000)) {
-            ADD_FAILURE() << "the server outlived the control";
-            relaybox::test::EndLeftoverServers();
-        }
-        panels.Stop();
-    }
-    void ConnectPanel() {
-        ASSERT_TRUE(control->Connect(panels.Path(1))) << control->ConnectError();
-        EXPECT_TRUE(control->DeviceOpen());
-        PumpFor(300);  // the reader opens the device and starts reading
-    }
-    bool WaitFor(const std::string& event, DWORD ms = 4000) {
-        return PumpUntil([&] { return events.Has(event); }, ms);
-    }
 
-    com::ComApartment apartment;
-    virtualpanels::VirtualPanelsProcess panels;
-    simlink::Win32WaitHost waitHost;
-    RecordingEvents events;
     std::int32_t threshold = 500;
-    HWND parent = nullptr;
-    std::unique_ptr<ctlRadioPanel> control;
 };
 
 } // namespace
 
 TEST_F(RadioControlTest, DecodesThePanelAndWritesItsDisplays) {
-    const SIZE size = ctlRadioPanel::FixedSize(win32::WindowDpi(control->Handle()));
-    RECT rc{};
-    ::GetWindowRect(control->Handle(), &rc);
-    EXPECT_EQ(rc.right - rc.left, size.cx);
-    EXPECT_EQ(rc.bottom - rc.top, size.cy);
-    ::SetWindowPos(control->Handle(), nullptr, 0, 0, 100, 40, SWP_NOMOVE | SWP_NOZORDER);
-    ::GetWindowRect(control->Handle(), &rc);
-    EXPECT_EQ(rc.right - rc.left, size.cx) << "the size is fixed";
+    ExpectFixedSize();
 
     ConnectPanel();
 

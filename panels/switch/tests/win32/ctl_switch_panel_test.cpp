@@ -4,10 +4,7 @@
 // control goes.
 #include "panels/switch/win32/ctl_switch_panel.h"
 
-#include "relaybox/client/relaybox_client.h"
-#include "relaybox/tests/com_test_support.h"
-#include "simlink/win32/wait_win32.h"
-#include "tools/virtualpanels/virtualpanels_client.h"
+#include "tests/support/panel_control_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +20,11 @@ using relaybox::test::PumpUntil;
 namespace {
 
 const std::string& Instance() {
-    static const std::string name = "SwitchControlTests" + std::to_string(::GetCurrentProcessId());
+    static const std::string name = test::InstanceName("SwitchControlTests");
     return name;
 }
 
-class RecordingEvents final : public ISwitchPanelEvents {
+class RecordingEvents final : public ISwitchPanelEvents, public test::EventLog {
 public:
     void RawInput(const std::array<std::uint8_t, 4>&) override { ++raw; }
     void SwitchChange(std::int32_t bit, bool on) override {
@@ -40,65 +37,22 @@ public:
     void GearDown() override { Add("gear down"); }
     void SetupRequest() override { Add("setup"); }
 
-    void Add(const std::string& e) { log.push_back(e); }
-    bool Has(const std::string& e) const {
-        for (const auto& x : log)
-            if (x == e) return true;
-        return false;
-    }
-    int raw = 0;
-    std::vector<std::string> log;
 };
 
-class SwitchControlTest : public ::testing::Test {
+class SwitchControlTest : public test::PanelControlTest<ctlSwitchPanel, RecordingEvents> {
 protected:
-    static void SetUpTestSuite() {
-        ::SetEnvironmentVariableA("ORVEX_VIRTUAL_PANELS", Instance().c_str());
-        ASSERT_TRUE(relaybox::RunServerRegistration(relaybox::DefaultServerPath(), false));
-    }
+    static void SetUpTestSuite() { RegisterServer(Instance()); }
     void SetUp() override {
-        ASSERT_TRUE(panels.Start("--hidden --pipe " + Instance() + " --switch 1"));
-        parent = ::CreateWindowExA(0, "STATIC", "switch test", WS_OVERLAPPEDWINDOW, 0, 0, 800, 260, nullptr,
-                                   nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        ASSERT_TRUE(parent);
-        control = std::make_unique<ctlSwitchPanel>();
+        ASSERT_NO_FATAL_FAILURE(StartPanel(Instance(), "--switch 1"));
         ASSERT_TRUE(control->Create(parent, 1, events, waitHost));
     }
-    void TearDown() override {
-        control.reset();
-        if (parent) ::DestroyWindow(parent);
-        if (!relaybox::test::WaitForServerExit(8000)) {
-            ADD_FAILURE() << "the server outlived the control";
-            relaybox::test::EndLeftoverServers();
-        }
-        panels.Stop();
-    }
-    void ConnectPanel() {
-        ASSERT_TRUE(control->Connect(panels.Path(1))) << control->ConnectError();
-        EXPECT_TRUE(control->DeviceOpen());
-        PumpFor(300);
-    }
-    bool WaitFor(const std::string& event, DWORD ms = 4000) {
-        return PumpUntil([&] { return events.Has(event); }, ms);
-    }
     std::vector<std::uint8_t> Lamps() { return panels.LastFeature(1, 0); }
-
-    com::ComApartment apartment;
-    virtualpanels::VirtualPanelsProcess panels;
-    simlink::Win32WaitHost waitHost;
-    RecordingEvents events;
-    HWND parent = nullptr;
-    std::unique_ptr<ctlSwitchPanel> control;
 };
 
 } // namespace
 
 TEST_F(SwitchControlTest, DecodesThePanelAndWritesItsLamps) {
-    const SIZE size = ctlSwitchPanel::FixedSize(win32::WindowDpi(control->Handle()));
-    RECT rc{};
-    ::GetWindowRect(control->Handle(), &rc);
-    EXPECT_EQ(rc.right - rc.left, size.cx);
-    EXPECT_EQ(rc.bottom - rc.top, size.cy);
+    ExpectFixedSize();
 
     ConnectPanel();
     // The first report (BAT on) raises every position: magneto OFF, the

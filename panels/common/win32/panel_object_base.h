@@ -1,0 +1,82 @@
+// What the panel objects of every kind share: the panel's number, its
+// device control and its logic, and the plumbing between them, start-up
+// and the main window. A kind derives from it, creates its control in its
+// constructor and turns the control's events into calls of its logic.
+#pragma once
+
+#include "actions/win32/event_selector.h"
+#include "app/win32/panel_object.h"
+#include "common/win32/place_window_win32.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace orvex::panels {
+
+template <class ControlT, class LogicT>
+class PanelObjectBase : public app::win32::IPanelObject {
+public:
+    // The logic goes first; the control then darkens the panel, stops its
+    // reader and closes the device.
+    ~PanelObjectBase() override { logic_.reset(); }
+
+    // IPanel
+    std::int16_t Index() const override { return index_; }
+    void RefreshData() override {
+        if (logic_) logic_->RefreshData();
+    }
+    void ReloadSetup() override {
+        if (!logic_) return;
+        logic_->ActionsHolder().LoadSetup();
+        logic_->SetupChanged();
+    }
+
+    // IPanelObject
+    HWND Control() const override { return control_.Handle(); }
+    bool Connect(const std::string& path, std::string& error) override {
+        if (control_.Connect(path)) return true;
+        error = control_.ConnectError();
+        return false;
+    }
+    void Splash() override { control_.Splash(); }
+    // A new logic object, started.
+    void StartUp() override {
+        logic_ = NewLogic();
+        logic_->StartUp();
+    }
+
+protected:
+    PanelObjectBase(app::win32::PanelServices& services, std::int16_t index) : services_(services), index_(index) {}
+
+    std::unique_ptr<LogicT> NewLogic() {
+        auto logic = std::make_unique<LogicT>(services_.State, services_.Offsets, services_.Link, services_.Actions,
+                                              services_.Wait, services_.Configuration, control_);
+        logic->PanelIndex = index_;
+        return logic;
+    }
+    // The monitors a setup dialog is placed on.
+    MonitorList Monitors() const {
+        return services_.Monitors ? *services_.Monitors : orvex::win32::EnumerateMonitors();
+    }
+    // What the event selectors of a setup dialog use of the running program.
+    actions::win32::EventSelectorContext SelectorContext(const MonitorList& monitors) const {
+        return actions::win32::EventSelectorContext{&services_.State, &services_.Link,
+                                                    &services_.Wait,  &services_.Configuration.Setup(),
+                                                    &monitors,        &services_.Messages};
+    }
+    // The control's events reach the logic only while the simulator is
+    // connected.
+    bool Forward() const { return logic_ && services_.State.SimConnected; }
+    // The setup request always reaches the main window.
+    void RequestSetup() {
+        if (services_.SetupRequest) services_.SetupRequest(*this);
+    }
+
+    app::win32::PanelServices& services_;
+    const std::int16_t index_;
+    ControlT control_;
+    std::unique_ptr<LogicT> logic_;
+};
+
+} // namespace orvex::panels
