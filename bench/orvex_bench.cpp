@@ -1,6 +1,6 @@
 // Figures of the running program: Orvex (in this process) against the
-// simulator stand-in, the real Relaybox server and 1 or 4 virtual Radio
-// Panels.
+// simulator stand-in, the real Relaybox server and virtual panels: one Radio
+// Panel, four Radio Panels, a Radio and a Multi Panel, one panel of each kind.
 //   - poll-tick cost (exchange + every refresh) against the bare exchange of
 //     the same batch;
 //   - time from a knob report sent to a panel to the offset write arriving
@@ -73,10 +73,19 @@ Stats Summarise(std::vector<double> v) {
     return s;
 }
 
-int RunWith(int radios, int iterations, SimStandinProcess& sim) {
-    std::printf("== %d virtual Radio Panel%s\n", radios, radios == 1 ? "" : "s");
+// The panels of one run; the first device is a Radio Panel (the knob test
+// turns it).
+struct Scenario {
+    const char* Title;
+    const char* Options;  // VirtualPanels' kind options
+    int Devices;
+};
+
+int RunWith(const Scenario& scenario, int iterations, SimStandinProcess& sim) {
+    const int devices = scenario.Devices;
+    std::printf("== %s\n", scenario.Title);
     virtualpanels::VirtualPanelsProcess panels;
-    if (!panels.Start(std::string("--hidden --pipe ") + kPanels + " --radio " + std::to_string(radios))) {
+    if (!panels.Start(std::string("--hidden --pipe ") + kPanels + " " + scenario.Options)) {
         std::printf("the virtual panels did not start\n");
         return 1;
     }
@@ -120,12 +129,12 @@ int RunWith(int radios, int iterations, SimStandinProcess& sim) {
 
         // Feature reports at steady state (the poll loop running by itself).
         std::uint64_t writes0 = 0;
-        for (int d = 1; d <= radios; ++d) writes0 += panels.FeatureWrites(d);
+        for (int d = 1; d <= devices; ++d) writes0 += panels.FeatureWrites(d);
         const std::uint64_t ex0 = orvex.Logic().Exchanges();
         const auto s0 = Clock::now();
         RunLoopFor(5000);
         std::uint64_t writes1 = 0;
-        for (int d = 1; d <= radios; ++d) writes1 += panels.FeatureWrites(d);
+        for (int d = 1; d <= devices; ++d) writes1 += panels.FeatureWrites(d);
         const double secs = std::chrono::duration<double>(Clock::now() - s0).count();
         std::printf("feature reports per second, steady:     %.2f  (ticks per second %.1f)\n",
                     static_cast<double>(writes1 - writes0) / secs,
@@ -148,8 +157,8 @@ int RunWith(int radios, int iterations, SimStandinProcess& sim) {
             bare.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
         }
         const Stats t = Summarise(tick), b = Summarise(bare);
-        std::printf("poll tick (exchange + %d refresh%s):  median %7.1f us  p99 %7.1f us  mean %7.1f us\n", radios,
-                    radios == 1 ? "  " : "es", t.median, t.p99, t.mean);
+        std::printf("poll tick (exchange + %d refresh%s):  median %7.1f us  p99 %7.1f us  mean %7.1f us\n", devices,
+                    devices == 1 ? "  " : "es", t.median, t.p99, t.mean);
         std::printf("bare exchange of the same %zu reads:    median %7.1f us  p99 %7.1f us  mean %7.1f us\n",
                     orvex.Offsets().Count(), b.median, b.p99, b.mean);
         std::printf("ratio tick / bare exchange (medians):   %.3f\n", b.median > 0 ? t.median / b.median : 0.0);
@@ -209,10 +218,18 @@ int main(int argc, char** argv) {
     sim.SetInt(0x281C, 4, 1);
     sim.SetInt(0x2E80, 4, 1);
     sim.Set(0x311A, {0x00, 0x18});
-    int status = RunWith(1, iterations, sim);
-    // The server ends with its last object; give it time before the next run.
-    ::Sleep(1500);
-    status |= RunWith(4, iterations, sim);
+    static const Scenario kScenarios[] = {
+        {"1 virtual Radio Panel", "--radio 1", 1},
+        {"4 virtual Radio Panels", "--radio 4", 4},
+        {"a virtual Radio and a Multi Panel", "--radio 1 --multi 1", 2},
+        {"one virtual panel of each kind (Radio, Multi, Switch, BIP)", "--radio 1 --multi 1 --switch 1 --bip 1", 4},
+    };
+    int status = 0;
+    for (const Scenario& scenario : kScenarios) {
+        status |= RunWith(scenario, iterations, sim);
+        // The server ends with its last object; give it time before the next run.
+        ::Sleep(1500);
+    }
     sim.Stop();
     std::fflush(stdout);
     return status;

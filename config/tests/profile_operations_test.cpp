@@ -13,15 +13,16 @@ using testing::RecordingMessages;
 const std::string kFolder = "C:\\Orvex";
 const std::string kIni = kFolder + "\\Orvex.ini";
 
-// A store whose file deletions can be made to fail.
+// A store whose file deletions and writes can be made to fail.
 class FailingDeleteStore final : public IIniStore {
 public:
     MemoryIniStore inner;
     bool failDelete = false;
+    bool failWrite = false;
     std::string ReadString(const std::string& p, const std::string& s, const std::string& k,
                            const std::string& d) override { return inner.ReadString(p, s, k, d); }
     bool WriteString(const std::string& p, const std::string& s, const std::string& k, const std::string& v) override {
-        return inner.WriteString(p, s, k, v);
+        return !failWrite && inner.WriteString(p, s, k, v);
     }
     bool DeleteKey(const std::string& p, const std::string& s, const std::string& k) override { return inner.DeleteKey(p, s, k); }
     bool DeleteSection(const std::string& p, const std::string& s) override { return inner.DeleteSection(p, s); }
@@ -164,6 +165,14 @@ TEST_F(ProfilesFixture, ImportReplacesWholeSectionsInSourceOrder) {
     EXPECT_EQ(store.inner.ReadString(target, "MultiPanel1", "X", ""), "kept");
     EXPECT_EQ(store.inner.KeyNames(target, "Common"), std::vector<std::string>{"Z"}) << "not chosen";
     EXPECT_EQ(store.inner.ReadString(source, "RadioPanel1", "A", ""), "src") << "the source is only read";
+
+    // A target that cannot be written is reported, not taken for a success.
+    store.failWrite = true;
+    EXPECT_FALSE(ImportSections(store, source, target, {"Section1"}));
+    EXPECT_FALSE(ImportSections(store, source, target, {"Section1", "Section2"}));
+    store.failWrite = false;
+    EXPECT_TRUE(ImportSections(store, source, target, {}));
+    EXPECT_NE(ImportFailedText(target).find(target), std::string::npos);
 }
 
 } // namespace

@@ -59,7 +59,7 @@ printf '[RadioPanel1]\r\nButtonActionCOM1=VButton,64,1\r\n' > "$PROGRAM/Heavy.in
 printf '[RadioPanel1]\r\n' > "$PROGRAM/Trainer.ini"
 
 echo "== dialogs at $SCALE %"
-wine ./VirtualPanels.exe --radio 1 >/dev/null 2>&1 &
+wine ./VirtualPanels.exe --radio 1 --multi 1 --switch 1 --bip 1 >/dev/null 2>&1 &
 for _ in $(seq 100); do panel ping >/dev/null 2>&1 && break; sleep 0.2; done
 (cd "$PROGRAM" && wine ./Orvex.exe >/dev/null 2>&1) &
 tool wait OrvexMain - 30
@@ -114,6 +114,18 @@ if opened "$RADIO"; then
     shot "$RADIO" radio-setup-vbutton
     closed "$RADIO"
 fi
+
+# The other kinds' setup dialogs, one tab further each.
+for kind in "Multi:  ORVEX - Multi Panel Configuration" "Switch:  ORVEX - Switch Panel Configuration" \
+            "BIP:ORVEX - BIP Panel Configuration"; do
+    name=${kind%%:*} title=${kind#*:}
+    tool key OrvexMain - $MAIN_TABS $VK_RIGHT >/dev/null; sleep 1
+    tool press OrvexMain - 100 Setup >/dev/null
+    if opened "$title"; then
+        shot "$title" "$(echo "$name" | tr 'A-Z' 'a-z')-setup"
+        closed "$title"
+    fi
+done
 
 # A new aircraft with the aircraft choice switched on.
 AIRCRAFT="  ORVEX - Select Aircraft Profile"
