@@ -75,7 +75,8 @@ PanelReader::PanelReader() = default;
 
 PanelReader::~PanelReader() { Stop(); }
 
-bool PanelReader::Start(const std::string& path, long timeoutMs, ReportHandler onReport, std::string& error) {
+bool PanelReader::Start(const std::string& path, long timeoutMs, ReportHandler onReport, std::string& error,
+                        const std::optional<LoopPriority>& priority) {
     error.clear();
     if (reader_) Stop();
 
@@ -90,6 +91,10 @@ bool PanelReader::Start(const std::string& path, long timeoutMs, ReportHandler o
         if (error.empty()) error = "The panel's reader could not be started.";
         return false;
     };
+    if (priority) {
+        reader->put_Priority(priority->Priority);
+        reader->put_Affinity(priority->Affinity);
+    }
     HRESULT hr = reader->put_HiddTimeout(timeoutMs);
     if (FAILED(hr)) return fail(hr);
     com::Bstr bstrPath(path);

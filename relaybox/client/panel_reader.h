@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 struct IcPanelIO;
@@ -36,7 +37,15 @@ public:
     // it is not), with the read timeout `timeoutMs`, and starts its thread.
     // A running reader is stopped first. False with `error` set when the
     // server or the reader cannot be had.
-    bool Start(const std::string& path, long timeoutMs, ReportHandler onReport, std::string& error);
+    // `priority`, when given, is what the reader's loop applies to the
+    // server: a priority class and a processor mask (-1: the server's
+    // choice); values the server refuses leave it at its defaults.
+    struct LoopPriority {
+        long Priority;
+        long Affinity;
+    };
+    bool Start(const std::string& path, long timeoutMs, ReportHandler onReport, std::string& error,
+               const std::optional<LoopPriority>& priority = std::nullopt);
     // No more reports reach the handler; the reader keeps running until Stop.
     void Detach() noexcept;
     // Detaches, stops the reader's thread and releases it. `pump` (when

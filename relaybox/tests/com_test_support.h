@@ -129,6 +129,21 @@ inline int ServerProcessCount() {
     return count;
 }
 
+// The priority class of the first Relaybox.exe found (0: none, or it cannot
+// be asked).
+inline DWORD ServerPriorityClass() {
+    win32::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry)) {
+        if (::lstrcmpiA(entry.szExeFile, "Relaybox.exe") != 0) continue;
+        win32::UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID));
+        return process ? ::GetPriorityClass(process.get()) : 0;
+    }
+    return 0;
+}
+
 // Ends the server processes left behind by a failed test, so that they do
 // not hold the test's output open.
 inline void EndLeftoverServers() {

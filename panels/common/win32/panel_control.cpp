@@ -33,7 +33,7 @@ bool PanelControl::ConnectDevice(const std::string& path, long readTimeoutMs,
         return false;
     }
     device_.reset();
-    if (!reader_.Start(path, readTimeoutMs, std::move(onInput), connectError_)) return false;
+    if (!reader_.Start(path, readTimeoutMs, std::move(onInput), connectError_, readerPriority_)) return false;
     // Output goes through a handle of its own, opened without overlapped I/O.
     device_ = hid::DefaultHidSystem().Open(path, false);
     return true;

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace orvex::panels {
@@ -37,6 +38,12 @@ public:
     bool Connected() const { return reader_.Running(); }
     bool DeviceOpen() const { return static_cast<bool>(device_); }
     HWND SetupButton() const { return cmdSetup_; }
+
+    // What the reader's loop applies to Relaybox when Connect starts it: the
+    // general setup's priority class and processor mask for the server.
+    void SetReaderPriority(long priority, long affinity) {
+        readerPriority_ = relaybox::PanelReader::LoopPriority{priority, affinity};
+    }
 
     static SIZE FixedSize(const Layout& layout, UINT dpi) {
         return SIZE{win32::Scale(layout.width, dpi), win32::Scale(layout.height, dpi)};
@@ -86,6 +93,7 @@ private:
     UINT dpi_ = 96;
     std::unique_ptr<hid::IHidDevice> device_;
     relaybox::PanelReader reader_;
+    std::optional<relaybox::PanelReader::LoopPriority> readerPriority_;
     std::string connectError_;
     bool closing_ = false;  // being destroyed: no more events
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 namespace orvex::panels {
 
@@ -47,11 +48,22 @@ public:
     }
 
 protected:
-    PanelObjectBase(app::win32::PanelServices& services, std::int16_t index) : services_(services), index_(index) {}
+    PanelObjectBase(app::win32::PanelServices& services, std::int16_t index) : services_(services), index_(index) {
+        const config::cSetupHolder& setup = services.Configuration.Setup();
+        control_.SetReaderPriority(setup.RelayboxPriority(), setup.RelayboxAffinity());
+    }
 
+    // A logic that carries out actions gets the link, the action target and
+    // the wait host; one that only shows the simulator's state does not.
     std::unique_ptr<LogicT> NewLogic() {
-        auto logic = std::make_unique<LogicT>(services_.State, services_.Offsets, services_.Link, services_.Actions,
-                                              services_.Wait, services_.Configuration, control_);
+        std::unique_ptr<LogicT> logic;
+        if constexpr (std::is_constructible_v<LogicT, app::ProgramState&, simlink::RegisteredOffsets&, simlink::ILink&,
+                                              actions::IActionTarget&, simlink::IWaitHost&, config::cConfiguration&,
+                                              ControlT&>)
+            logic = std::make_unique<LogicT>(services_.State, services_.Offsets, services_.Link, services_.Actions,
+                                             services_.Wait, services_.Configuration, control_);
+        else
+            logic = std::make_unique<LogicT>(services_.State, services_.Offsets, services_.Configuration, control_);
         logic->PanelIndex = index_;
         return logic;
     }

@@ -124,3 +124,12 @@ TEST_F(SwitchControlTest, SplashLightsEachColourOnEachLampThenDarkens) {
     lost.GetPositions();
     EXPECT_TRUE(other.log.empty()) << "an unreadable panel reports no positions";
 }
+
+TEST_F(SwitchControlTest, TheReaderAppliesTheGeneralSetupsServerPriority) {
+    // What the general setup gives for Relaybox reaches the server through
+    // the reader's loop.
+    control->SetReaderPriority(IDLE_PRIORITY_CLASS, -1);
+    ConnectPanel();
+    EXPECT_TRUE(PumpUntil([] { return relaybox::test::ServerPriorityClass() == IDLE_PRIORITY_CLASS; }, 4000))
+        << relaybox::test::ServerPriorityClass();
+}
