@@ -23,7 +23,7 @@ struct PanelKind {
     void (*Prepare)();
 };
 
-// The kinds in search order: Radio, Multi, Switch, BIP (those built so far).
+// The kinds in search order: Radio, Multi, Switch, BIP.
 std::span<const PanelKind> PanelKinds();
 
 } // namespace orvex::app::win32

@@ -417,5 +417,59 @@ TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// What a virtual BIP's tiles show, one letter a tile by rows ("G------- ...").
+std::string BipTiles(virtualpanels::VirtualPanelsProcess& panels, int device) {
+    const std::string reply = panels.Command("tiles " + std::to_string(device));
+    return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : reply;
+}
+
+TEST_F(OrvexEndToEnd, BipPanelLightsItsTilesFromTheSimulatorState) {
+    folder.Write("Default.ini", "[BIPPanel1]\r\nT0=GEAR_DOWN\r\nT1=COMBINED_GEAR\r\nT9=BEACON_LIGHT,Yellow\r\n"
+                                "T23=OIL_PRESSURE,Red,20\r\n");
+    // Gear down and locked, the beacon on, oil pressure well above 20 %.
+    for (uint32_t leg : {0x0BECu, 0x0BF0u, 0x0BF4u}) ASSERT_TRUE(standin->SetInt(leg, 4, 16383));
+    ASSERT_TRUE(standin->SetInt(0x0D0C, 2, 0x0002));
+    ASSERT_TRUE(standin->SetInt(0x08BA, 2, 20000));
+    StartPanels("--bip 1");
+    ASSERT_TRUE(StartApp());
+    ASSERT_EQ(app->MainWindow()->TabCount(), 2);
+    EXPECT_EQ(app->MainWindow()->TabCaption(1), "BIP Panel 1");
+    // Connected: the backlight faded in to full.
+    EXPECT_EQ(panels.LastFeature(1, 0xB2), (std::vector<uint8_t>{0xB2, 100}));
+    ASSERT_TRUE(WaitConnected());
+    const auto tilesAre = [&](const std::string& text) {
+        return PumpUntil([&] { return BipTiles(panels, 1) == text; }, 3000);
+    };
+    EXPECT_TRUE(tilesAre("GG------ -Y------ --------")) << BipTiles(panels, 1);
+
+    // The simulator's state changes reach the tiles.
+    ASSERT_TRUE(standin->SetInt(0x0D0C, 2, 0));
+    ASSERT_TRUE(standin->SetInt(0x0BF0, 4, 8000));
+    ASSERT_TRUE(standin->SetInt(0x08BA, 2, 100));
+    EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
+    // Only changes are sent: a quiet simulator writes nothing more.
+    PumpFor(300);
+    const uint64_t writes = panels.FeatureWrites(1);
+    PumpFor(500);
+    EXPECT_EQ(panels.FeatureWrites(1), writes);
+
+    // Avionics off: every tile dark; on again: lit again.
+    ASSERT_TRUE(standin->SetInt(0x2E80, 4, 0));
+    EXPECT_TRUE(tilesAre("-------- -------- --------")) << BipTiles(panels, 1);
+    ASSERT_TRUE(standin->SetInt(0x2E80, 4, 1));
+    EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
+    // The simulator goes: dark; it comes back: lit again.
+    ASSERT_TRUE(standin->Ok("window close"));
+    EXPECT_TRUE(tilesAre("-------- -------- --------")) << BipTiles(panels, 1);
+    ASSERT_TRUE(standin->Ok("window open"));
+    ASSERT_TRUE(WaitConnected(2500));
+    EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
+
+    // The program ends: the panel goes dark.
+    app.reset();
+    EXPECT_EQ(BipTiles(panels, 1), "-------- -------- --------");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 } // namespace
 } // namespace orvex::app::win32

@@ -1,6 +1,7 @@
 #include "tools/virtualpanels/control_commands.h"
 
 #include "relaybox/hid/virtual_protocol.h"
+#include "tools/virtualpanels/bip_face.h"
 #include "tools/virtualpanels/multi_commands.h"
 #include "tools/virtualpanels/multi_face.h"
 #include "tools/virtualpanels/radio_face.h"
@@ -46,14 +47,15 @@ std::string DescribeDevice(const Device& d) {
 }
 
 PanelView ViewOf(const Device& d) {
-    return {d.present, d.model.Positions(), d.model.LastFeature(d.model.DefaultFeatureId()), d.model.PulseCounts()};
+    return {d.present, d.model.Positions(), d.model.LastFeature(d.model.DefaultFeatureId()), d.model.PulseCounts(),
+            d.model.Kind() == PanelKind::Bip ? d.model.LastFeature(bip::kBrightnessReportId) : std::vector<uint8_t>{}};
 }
 
 const char* CommandSummary() {
     return "list | path <dev> | state <dev> | input <dev> <hex4> | turn <dev> <knob> <notches> [per-second] | "
            "press|release <dev> <button> | hold <dev> <button> [ms] | switch <dev> <switch> on|off | "
            "selector <dev> [<selector>] <position> | gear <dev> up|down | feature <dev> [id] | displays <dev> | "
-           "lamps <dev> | writes <dev> | stats <dev> | unplug <dev> | plug <dev> | ping | quit | "
+           "lamps <dev> | tiles <dev> | writes <dev> | stats <dev> | unplug <dev> | plug <dev> | ping | quit | "
            "Multi Panel: mode <dev> alt|vs|ias|hdg|crs | knob <dev> <notches> [per-second] | "
            "trim <dev> up|down [notches] [per-second] | flaps <dev> up|down|mid [ms] | at <dev> arm|off";
 }
@@ -162,6 +164,11 @@ Plan Interpret(const PanelBank& bank, const std::string& line) {
         if (model.Kind() != PanelKind::Switch)
             return Error("a " + std::string(Info(model.Kind()).name) + " panel has no gear lamps");
         return Ok(switchpanel::LampsText(switchpanel::DecodeLamps(model.LastFeature(0))));
+    }
+    if (verb == "tiles") {
+        if (model.Kind() != PanelKind::Bip)
+            return Error("a " + std::string(Info(model.Kind()).name) + " panel has no tiles");
+        return Ok(bip::TilesText(bip::DecodeTiles(model.LastFeature(bip::kTileReportId))));
     }
     if (verb == "writes") return Ok(std::to_string(model.Stats().writes));
     if (verb == "stats") {

@@ -65,6 +65,7 @@ struct PanelView {
     uint32_t positions = 0;
     std::vector<uint8_t> feature;  // the last feature report of the default id
     std::array<uint64_t, 24> pulses{};
+    std::vector<uint8_t> brightness;  // a BIP's last brightness report (0xB2); empty for the others
     bool operator==(const PanelView&) const = default;
 };
 

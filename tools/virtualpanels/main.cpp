@@ -7,6 +7,7 @@
 // Without panel options it publishes one panel of each kind. Numbers run
 // from 1: Radio Panels first, then Multi, Switch and BIP panels.
 #include "tools/virtualpanels/engine_win32.h"
+#include "tools/virtualpanels/bip_window_win32.h"
 #include "tools/virtualpanels/multi_window_win32.h"
 #include "tools/virtualpanels/radio_window_win32.h"
 #include "tools/virtualpanels/status_window_win32.h"
@@ -206,7 +207,7 @@ int main(int argc, char** argv) {
         engine.Run();
         return 0;
     }
-    // A drawn panel for each Radio, Multi and Switch Panel, in device order, below
+    // A drawn panel for each Radio, Multi, Switch and BIP Panel, in device order, below
     // the status window and beside it; declared before the engine's thread,
     // so that they outlive it.
     std::vector<std::unique_ptr<FaceWindow>> faces;
@@ -219,7 +220,7 @@ int main(int argc, char** argv) {
             case PanelKind::Radio: face = std::make_unique<RadioPanelWindow>(engine, device, n); break;
             case PanelKind::Multi: face = std::make_unique<MultiPanelWindow>(engine, device, n); break;
             case PanelKind::Switch: face = std::make_unique<SwitchPanelWindow>(engine, device, n); break;
-            default: break;
+            case PanelKind::Bip: face = std::make_unique<BipPanelWindow>(engine, device, n); break;
             }
             byDevice.push_back(face.get());
             if (face) faces.push_back(std::move(face));

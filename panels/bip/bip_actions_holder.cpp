@@ -1,0 +1,182 @@
+#include "panels/bip/bip_actions_holder.h"
+
+#include "config/number_text.h"
+#include "config/text_util.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace orvex::panels::bip {
+
+namespace {
+
+const std::string kEmpty;
+
+// The function a stored or chosen index stands for: an index out of range
+// or an empty entry is no function.
+std::int32_t UsableFunction(std::int32_t function) {
+    return IsTileFunction(function) && !IsEmptyTileFunction(function) ? function : 0;
+}
+
+} // namespace
+
+const char* TileColourWord(std::int32_t colour) {
+    switch (colour) {
+    case kTileRed: return "Red";
+    case kTileGreen: return "Green";
+    case kTileYellow: return "Yellow";
+    default: return "";
+    }
+}
+
+std::optional<std::int32_t> TileColourFromWord(std::string_view word) {
+    const std::string lower = config::ToLowerAscii(word);
+    if (lower == "red") return kTileRed;
+    if (lower == "green") return kTileGreen;
+    if (lower == "yellow") return kTileYellow;
+    return std::nullopt;
+}
+
+cBIPPanelActionHolder::cBIPPanelActionHolder(config::cConfiguration& configuration) : configuration_(configuration) {
+    LoadDefaults();
+}
+
+std::int32_t cBIPPanelActionHolder::GetTileFunction(int tile) const {
+    return IsTile(tile) ? tiles_[static_cast<std::size_t>(tile)].Function : 0;
+}
+
+void cBIPPanelActionHolder::SetTileFunction(int tile, std::int32_t function) {
+    if (!IsTile(tile)) return;
+    const std::int32_t usable = UsableFunction(function);
+    const BIPTileFunction& f = TileFunction(usable);
+    tiles_[static_cast<std::size_t>(tile)] = BIPTileSetup{usable, f.DefaultThreshold, f.DefaultColor};
+}
+
+std::int32_t cBIPPanelActionHolder::GetColor(int tile) const {
+    return IsTile(tile) ? tiles_[static_cast<std::size_t>(tile)].Color : 0;
+}
+
+bool cBIPPanelActionHolder::SetColor(int tile, std::int32_t colour) {
+    if (!IsTile(tile) || !TileColourOf(colour)) return false;
+    tiles_[static_cast<std::size_t>(tile)].Color = colour;
+    return true;
+}
+
+std::int32_t cBIPPanelActionHolder::GetThreshold(int tile) const {
+    return IsTile(tile) ? tiles_[static_cast<std::size_t>(tile)].Threshold : 0;
+}
+
+void cBIPPanelActionHolder::SetThreshold(int tile, std::int32_t value) {
+    if (!IsTile(tile)) return;
+    tiles_[static_cast<std::size_t>(tile)].Threshold = std::clamp(value, kMinThreshold, kMaxThreshold);
+}
+
+bool cBIPPanelActionHolder::hasThresholdSel(int tile) const {
+    return TileFunction(GetTileFunction(tile)).hasThresholdSel;
+}
+
+bool cBIPPanelActionHolder::hasColorSel(int tile) const { return TileFunction(GetTileFunction(tile)).hasColorSel; }
+
+const std::string& cBIPPanelActionHolder::GetName(int tile) const {
+    return IsTile(tile) ? TileFunction(GetTileFunction(tile)).Name : kEmpty;
+}
+
+const std::string& cBIPPanelActionHolder::GetDescription(int tile) const {
+    return IsTile(tile) ? TileFunction(GetTileFunction(tile)).Description : kEmpty;
+}
+
+std::int32_t cBIPPanelActionHolder::GetTilesGroup(int tile) const {
+    return TileFunction(GetTileFunction(tile)).Group;
+}
+
+void cBIPPanelActionHolder::ClearTile(int tile) {
+    if (IsTile(tile)) tiles_[static_cast<std::size_t>(tile)] = BIPTileSetup{};
+}
+
+void cBIPPanelActionHolder::ClearAllTiles() {
+    for (int tile = 0; tile < kTileCount; ++tile) ClearTile(tile);
+}
+
+void cBIPPanelActionHolder::LoadDefaults() { ClearAllTiles(); }
+
+void cBIPPanelActionHolder::SetTiles(const BIPTileSetups& tiles) {
+    for (int tile = 0; tile < kTileCount; ++tile) {
+        const BIPTileSetup& in = tiles[static_cast<std::size_t>(tile)];
+        BIPTileSetup& out = tiles_[static_cast<std::size_t>(tile)];
+        out = BIPTileSetup{UsableFunction(in.Function), std::clamp(in.Threshold, kMinThreshold, kMaxThreshold),
+                           TileColourOf(in.Color).value_or(kTileDark)};
+        if (out.Function == 0) out = BIPTileSetup{};
+    }
+}
+
+std::string cBIPPanelActionHolder::SectionName() const { return "BIPPanel" + config::DecimalText(PanelIndex); }
+
+std::string cBIPPanelActionHolder::FilePath() const {
+    return configuration_.ProfilePath(configuration_.CurrentProfile);
+}
+
+void cBIPPanelActionHolder::LoadSetup() {
+    LoadDefaults();
+    config::IIniStore& store = configuration_.Store();
+    const std::string path = FilePath();
+    const std::string section = SectionName();
+    for (const std::string& key : store.KeyNames(path, section)) {
+        // "T" (upper case only) and a tile number.
+        if (key.size() < 2 || key[0] != 'T') continue;
+        const auto tile = config::ToInteger(std::string_view(key).substr(1), configuration_.Locale());
+        if (!tile || !IsTile(*tile)) continue;
+        LoadTile(*tile, store.ReadString(path, section, key, ""));
+    }
+}
+
+void cBIPPanelActionHolder::LoadTile(int tile, const std::string& value) {
+    const std::vector<std::string_view> fields = config::SplitAll(value, ',');
+    const std::int32_t function = FindTileFunction(fields[0]);
+    const BIPTileFunction& f = TileFunction(function);
+    BIPTileSetup setup{function, 0, 0};
+    if (f.hasColorSel)
+        setup.Color = fields.size() < 2 ? f.DefaultColor : TileColourFromWord(fields[1]).value_or(f.DefaultColor);
+    if (f.hasThresholdSel) {
+        if (fields.size() < 3) {
+            setup.Threshold = f.DefaultThreshold;
+        } else {
+            const auto number = config::ParseRoundedInteger(fields[2], configuration_.Locale());
+            setup.Threshold = number && *number >= kMinThreshold && *number <= kMaxThreshold
+                                  ? static_cast<std::int32_t>(*number)
+                                  : 0;
+        }
+    }
+    tiles_[static_cast<std::size_t>(tile)] = setup;
+}
+
+std::string cBIPPanelActionHolder::TileValue(int tile) const {
+    const std::int32_t function = GetTileFunction(tile);
+    if (function == 0) return "";
+    const BIPTileFunction& f = TileFunction(function);
+    std::string value = f.Key;
+    if (f.hasColorSel) {
+        // A colour that has no word is stored as the default colour: leaving
+        // the field out would move the threshold into the colour's place,
+        // and it would read back as the default threshold.
+        const char* word = TileColourWord(GetColor(tile));
+        if (*word == '\0') word = TileColourWord(f.DefaultColor);
+        value += ',';
+        value += word;
+    }
+    if (f.hasThresholdSel) value += "," + config::DecimalText(GetThreshold(tile));
+    return value;
+}
+
+void cBIPPanelActionHolder::SaveSetup() {
+    config::IIniStore& store = configuration_.Store();
+    const std::string path = FilePath();
+    const std::string section = SectionName();
+    for (int tile = 0; tile < kTileCount; ++tile) {
+        const std::string key = "T" + config::DecimalText(tile);
+        const std::string value = TileValue(tile);
+        if (value.empty()) store.DeleteKey(path, section, key);
+        else store.WriteString(path, section, key, value);
+    }
+}
+
+} // namespace orvex::panels::bip
