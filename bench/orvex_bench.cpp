@@ -1,6 +1,7 @@
 // Figures of the running program: Orvex (in this process) against the
 // simulator stand-in, the real Relaybox server and virtual panels: one Radio
-// Panel, four Radio Panels, a Radio and a Multi Panel, one panel of each kind.
+// Panel, four Radio Panels, a Radio and a Multi Panel, one and two panels of
+// each kind.
 //   - poll-tick cost (exchange + every refresh) against the bare exchange of
 //     the same batch;
 //   - time from a knob report sent to a panel to the offset write arriving
@@ -223,6 +224,7 @@ int main(int argc, char** argv) {
         {"4 virtual Radio Panels", "--radio 4", 4},
         {"a virtual Radio and a Multi Panel", "--radio 1 --multi 1", 2},
         {"one virtual panel of each kind (Radio, Multi, Switch, BIP)", "--radio 1 --multi 1 --switch 1 --bip 1", 4},
+        {"two virtual panels of each kind", "--radio 2 --multi 2 --switch 2 --bip 2", 8},
     };
     int status = 0;
     for (const Scenario& scenario : kScenarios) {

@@ -63,7 +63,13 @@ wine ./VirtualPanels.exe --radio 1 --multi 1 --switch 1 --bip 1 >/dev/null 2>&1 
 for _ in $(seq 100); do panel ping >/dev/null 2>&1 && break; sleep 0.2; done
 (cd "$PROGRAM" && wine ./Orvex.exe >/dev/null 2>&1) &
 tool wait OrvexMain - 30
-sleep 2
+# The window exists before the panels are connected (each one's light show
+# runs first): wait for the main page and the four panels' tabs.
+for _ in $(seq 150); do
+    case "$(tool text OrvexMain - $MAIN_TABS tabs 2>/dev/null)" in *"count 5"*) break ;; esac
+    sleep 0.2
+done
+sleep 1
 
 GENERAL="  ORVEX - General Options"
 tool press OrvexMain - $MAIN_SETUP >/dev/null

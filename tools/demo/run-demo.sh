@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# The demo scenario: Orvex with a virtual Radio Panel, a virtual Multi Panel
-# and the simulator stand-in. It connects, tunes COM1 standby with the knob,
-# swaps, sets the transponder, engages the autopilot's heading mode and turns
-# the heading bug, changes the aircraft so that the profile switches, stops
-# the simulator, and saves screenshots of Orvex and of the panels on the way.
+# The demo scenario: Orvex with one virtual panel of each kind (Radio, Multi,
+# Switch, BIP) and the simulator stand-in. It connects, tunes COM1 standby
+# with the knob, swaps, sets the transponder, engages the autopilot's heading
+# mode and turns the heading bug, switches lights on and works the gear, lets
+# a warning tile light when the oil pressure drops below its threshold,
+# changes the aircraft so that the profile switches, stops the simulator, and
+# saves screenshots of Orvex and of the panels on the way.
 # Called by "./orvex demo" with the Wine session ready.
 set -euo pipefail
 : "${ORVEX_WINE:?}" "${ORVEX_BIN:?}" "${ORVEX_OUT:?}"
@@ -22,14 +24,17 @@ panel() { wine ./VirtualPanels.exe --ctl "$@" 2>/dev/null | tr -d '\r'; }
 tool() { wine ./demotool.exe "$@" 2>/dev/null | tr -d '\r'; }
 winpath() { "$ORVEX_WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
 
-PANEL_TITLE="Virtual Radio Panel 1"
-MULTI_TITLE="Virtual Multi Panel 1"
-MULTI=2          # the Multi Panel's device number (Radio Panels come first)
+# Device numbers: Radio Panels come first, then Multi, Switch and BIP.
+MULTI=2 SWITCH=3 BIP=4
 MAIN_TABS=100 VK_LEFT=0x25 VK_RIGHT=0x27
 step=0
-shot() {  # shot <name> [multi]: Orvex's window and the virtual Radio (or Multi) Panel
-    local bmp png title="$PANEL_TITLE" panelname=panel
-    if [ "${2:-}" = multi ]; then title="$MULTI_TITLE" panelname=multi; fi
+shot() {  # shot <name> [multi|switch|bip]: Orvex's window and the virtual Radio (or other) Panel
+    local bmp png title="Virtual Radio Panel 1" panelname=panel
+    case "${2:-}" in
+        multi) title="Virtual Multi Panel 1" panelname=multi ;;
+        switch) title="Virtual Switch Panel 1" panelname=switch ;;
+        bip) title="Virtual BIP Panel 1" panelname=bip ;;
+    esac
     for who in orvex "$panelname"; do
         bmp="$DEMO/$1-$who.bmp"
         png="$DEMO/$1-$who.png"
@@ -61,6 +66,20 @@ multi_report() {  # what the autopilot holds and what the Multi Panel shows
     echo "   simulator: heading bug 0x07CC=${hdg} ($(degrees "$hdg") degrees)  heading hold 0x07C8=${hold}"
     echo "   Multi Panel (upper|lower|lamps): [$(panel displays $MULTI | sed 's/^ok //')]"
 }
+switch_report() {  # the lights, the gear lever and legs, and the Switch Panel's lamps
+    echo "   simulator: lights 0x0D0C=$(sim get 0x0D0C 2 | cut -d' ' -f2)  gear lever 0x0BE8=$(sim get 0x0BE8 4 | cut -d' ' -f2)  legs nose/right/left 0x0BEC/0BF0/0BF4=$(sim get 0x0BEC 12 | cut -d' ' -f2)"
+    echo "   Switch Panel lamps: [$(panel lamps $SWITCH | sed 's/^ok //')]"
+}
+bip_report() {  # the oil pressure and what the BIP's tiles show
+    echo "   simulator: oil pressure 0x08BA=$(sim get 0x08BA 2 | cut -d' ' -f2)"
+    echo "   BIP tiles (G green, R red, Y yellow, - dark; three rows of eight): [$(panel tiles $BIP | sed 's/^ok //')]"
+}
+tabs() {  # tabs <n>: n tabs to the right (negative: to the left) in Orvex
+    local n=$1 key=$VK_RIGHT
+    if [ "$n" -lt 0 ]; then n=$((-n)); key=$VK_LEFT; fi
+    for _ in $(seq "$n"); do tool key OrvexMain - $MAIN_TABS $key >/dev/null || true; done
+    sleep 0.5
+}
 title() { step=$((step + 1)); echo; echo "== $step. $*"; }
 
 cleanup() {
@@ -77,13 +96,26 @@ trap cleanup EXIT
 printf '[GeneralSetup]\r\nMainFormTop=300\r\nMainFormLeft=300\r\n[Profiles]\r\nHeavy= \r\n[Aircrafts]\r\nBoeing 737-800=Heavy\r\n' \
     > "$PROGRAM/Orvex.ini"
 printf '[RadioPanel1]\r\nButtonActionCOM1=VButton,64,1\r\n' > "$PROGRAM/Heavy.ini"
+# The default profile's BIP: the gear on the first two tiles, the beacon on
+# the tenth in yellow, a red oil-pressure warning below 20 % on the last.
+printf '[BIPPanel1]\r\nT0=GEAR_DOWN\r\nT1=COMBINED_GEAR\r\nT9=BEACON_LIGHT,Yellow\r\nT23=OIL_PRESSURE,Red,20\r\n' \
+    > "$PROGRAM/Default.ini"
 
-title "Orvex starts with a virtual Radio Panel and a virtual Multi Panel; no simulator yet"
-wine ./VirtualPanels.exe --radio 1 --multi 1 >/dev/null 2>&1 &
+title "Orvex starts with a virtual Radio, Multi, Switch and BIP panel; no simulator yet"
+wine ./VirtualPanels.exe --radio 1 --multi 1 --switch 1 --bip 1 >/dev/null 2>&1 &
 for _ in $(seq 100); do panel ping >/dev/null 2>&1 && break; sleep 0.2; done
+# The Switch Panel's battery and avionics switches are on: the simulator is
+# brought into line with the panel when it connects.
+for sw in bat alt avionics; do panel switch $SWITCH $sw on >/dev/null; done
 (cd "$PROGRAM" && wine ./Orvex.exe >/dev/null 2>&1) &
 tool wait OrvexMain - 30
-sleep 2
+# The window exists before the panels are connected (each one's light show
+# runs first): wait for the main page and the four panels' tabs.
+for _ in $(seq 150); do
+    case "$(tool text OrvexMain - $MAIN_TABS tabs 2>/dev/null)" in *"count 5"*) break ;; esac
+    sleep 0.2
+done
+sleep 1
 echo "   Orvex: $(tool text OrvexMain - 101)"
 shot 01-waiting
 
@@ -99,6 +131,9 @@ sim setint 0x0330 2 16208 >/dev/null      # QNH 1013 hPa x 16
 sim setint 0x07CC 2 49152 >/dev/null      # autopilot heading bug 270 degrees (x 65536 / 360)
 sim setint 0x07D4 4 99876864 >/dev/null   # autopilot altitude 5000 ft (metres x 65536)
 sim setint 0x07F2 2 500 >/dev/null        # autopilot vertical speed 500 ft/min
+sim setint 0x060C 2 1 >/dev/null          # a retractable gear, down and locked
+for leg in 0x0BEC 0x0BF0 0x0BF4; do sim setint $leg 4 16383 >/dev/null; done
+sim setint 0x08BA 2 20000 >/dev/null      # oil pressure well above 20 %
 sleep 2
 tool click OrvexMain - 100 100 10 >/dev/null  # the "Radio Panel 1" tab
 sleep 1
@@ -149,6 +184,34 @@ else
     multi_report
 fi
 
+title "Switch Panel: BEACON, NAV and LANDING lights on; the gear up, a leg in transit, the gear down"
+tabs 2  # the "Switch Panel 1" tab
+for sw in beacon nav landing; do panel switch $SWITCH $sw on >/dev/null; done
+sleep 0.5
+panel gear $SWITCH up >/dev/null
+sleep 0.5
+echo "   gear up (the stand-in's legs follow the lever at once):"
+switch_report
+sim setint 0x0BEC 4 8000 >/dev/null      # the nose leg on its way down
+sleep 0.5
+echo "   the nose leg in transit:"
+switch_report
+panel gear $SWITCH down >/dev/null
+sleep 1
+echo "   gear down and locked:"
+switch_report
+shot 07-switch switch
+
+title "BIP: the gear and the beacon lit; the oil pressure drops below 20 % and the warning tile lights red"
+tabs 1  # the "BIP Panel 1" tab
+bip_report
+sim setint 0x08BA 2 100 >/dev/null
+sleep 1
+echo "   oil pressure low:"
+bip_report
+shot 08-bip bip
+tabs -3  # back to the "Radio Panel 1" tab
+
 title "The simulator loads a Boeing 737-800: profile \"Heavy\""
 sim title Boeing 737-800 >/dev/null
 sleep 1.5
@@ -158,7 +221,7 @@ sleep 1
 echo "   ACT/STBY at COM1 in \"Heavy\" pressed a virtual button; the simulator's button log:"
 sim buttons 4 | tail -n +2 | sed 's/^/     /'
 echo "   Orvex.ini [Aircrafts]: $(sed -n '/\[Aircrafts\]/,/^\[/p' "$PROGRAM/Orvex.ini" | tr -d '\r' | grep '=' | tr '\n' ' ')"
-shot 07-profile
+shot 09-profile
 
 title "The simulator stops: the displays go dark"
 sim quit >/dev/null
@@ -166,8 +229,10 @@ sleep 2
 report 2>/dev/null || true
 echo "   panel displays: [$(panel displays 1 | sed 's/^ok //')]"
 echo "   Multi Panel (upper|lower|lamps): [$(panel displays $MULTI | sed 's/^ok //')]"
+echo "   Switch Panel lamps: [$(panel lamps $SWITCH | sed 's/^ok //')]"
+echo "   BIP tiles: [$(panel tiles $BIP | sed 's/^ok //')]"
 echo "   Orvex: $(tool text OrvexMain - 101)"
-shot 08-stopped
+shot 10-stopped
 
 title "Orvex closes and saves its setup"
 tool close OrvexMain - >/dev/null
