@@ -62,3 +62,28 @@ function(orvex_test)
     set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK fsuipc_window)
   endif()
 endfunction()
+
+# The Windows part of a panel kind, called from panels/<kind>/: the library
+# orvex_<kind> (device control, panel object, setup dialog: SOURCES) over
+# orvex_<kind>_core, and its two test programs. The control's test runs it
+# against a virtual panel through a Relaybox reader; it starts the server and
+# counts on its end, so it does not overlap the server's own tests. The
+# setup dialog's test drives it modeless through its controls.
+function(orvex_panel_kind_win32 KIND)
+  cmake_parse_arguments(P "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(orvex_${KIND} STATIC ${P_SOURCES})
+  target_link_libraries(orvex_${KIND} PUBLIC orvex_${KIND}_core orvex_panel_control orvex_relaybox_client orvex_hid
+                        orvex_simlink ${P_LIBS} orvex_common_win32 comctl32 uxtheme user32 gdi32 ole32 oleaut32)
+
+  orvex_test(NAME ${KIND}_control_win32_tests TIMEOUT 180
+    SOURCES tests/win32/ctl_${KIND}_panel_test.cpp
+    LIBS orvex_${KIND} orvex_virtualpanels_client)
+  if(ORVEX_TESTS)
+    add_dependencies(${KIND}_control_win32_tests Relaybox VirtualPanels)
+    set_tests_properties(${KIND}_control_win32_tests PROPERTIES RESOURCE_LOCK relaybox_registration)
+  endif()
+
+  orvex_test(NAME ${KIND}_setup_tests
+    SOURCES tests/win32/${KIND}_setup_test.cpp ${ORVEX_DIALOGS_RC}
+    LIBS orvex_${KIND} orvex_config)
+endfunction()

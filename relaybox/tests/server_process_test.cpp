@@ -146,7 +146,7 @@ TEST_F(ServerTest, CapabilitiesOfAVanishedPathKeepTheOldOnes) {
 
 TEST_F(ServerTest, RawInputReachesTheClientApartmentWithItsBytesInOrder) {
     StartPanels("--radio 1");
-    StartReader(1, 1500);
+    ASSERT_NO_FATAL_FAILURE(StartReader(1, 1500));
     for (const char* report : {"00010203", "00A0B0C0", "00FFFFFF", "00000000"})
         ASSERT_TRUE(panels.Ok(std::string("input 1 ") + report));
     ASSERT_TRUE(PumpUntil([&] { return RawInputs() >= 4; }, 3000)) << RawInputs();
@@ -164,7 +164,7 @@ TEST_F(ServerTest, RawInputReachesTheClientApartmentWithItsBytesInOrder) {
 
 TEST_F(ServerTest, SecondStartIsAlreadyStartedAndAStoppedReaderStartsAgain) {
     StartPanels("--radio 1");
-    StartReader(1, 1500);
+    ASSERT_NO_FATAL_FAILURE(StartReader(1, 1500));
     const HRESULT again = reader->StartThread();
     EXPECT_EQ(static_cast<uint32_t>(again), 0x800A7F1Cu);
     const ServerError error = DescribeError(again);
@@ -201,7 +201,7 @@ TEST_F(ServerTest, SecondStartIsAlreadyStartedAndAStoppedReaderStartsAgain) {
 
 TEST_F(ServerTest, SilentPanelRaisesNothingWhileItsReadsTimeOut) {
     StartPanels("--radio 1");
-    StartReader(1, 200);
+    ASSERT_NO_FATAL_FAILURE(StartReader(1, 200));
     PumpFor(1200);  // several cancelled and restarted reads
     EXPECT_EQ(RawInputs(), 0u);
     ASSERT_TRUE(panels.Ok("input 1 00000080"));
@@ -212,7 +212,7 @@ TEST_F(ServerTest, SilentPanelRaisesNothingWhileItsReadsTimeOut) {
 
 TEST_F(ServerTest, UnpluggedPanelRaisesNothingAndTheLoopStillStops) {
     StartPanels("--radio 1");
-    StartReader(1, 300);
+    ASSERT_NO_FATAL_FAILURE(StartReader(1, 300));
     ASSERT_TRUE(panels.Ok("unplug 1"));
     PumpFor(1000);
     EXPECT_EQ(RawInputs(), 0u);

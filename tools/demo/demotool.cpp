@@ -104,6 +104,7 @@ int Usage() {
                  "demotool press <class> <title|-> <control id> [<button text>]\n"
                  "demotool wait <class> <title|-> <seconds>\n"
                  "demotool close <class> <title|->\n"
+                 "demotool hold   (keeps a hidden window, and so the desktop, until it is ended)\n"
                  "<class> may be - (any class)\n");
     return 2;
 }
@@ -111,11 +112,24 @@ int Usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (argc < 4 && std::string(argv[1]) != "list")) return Usage();
+    if (argc < 2 || (argc < 4 && std::string(argv[1]) != "list" && std::string(argv[1]) != "hold")) return Usage();
     // Screen coordinates in pixels, whatever the DPI.
     ::SetProcessDPIAware();
     const std::string verb = argv[1];
     const char* title = argc > 3 && std::string(argv[3]) != "-" ? argv[3] : nullptr;
+    if (verb == "hold") {
+        // Under Wine the desktop is a process of its own, started by the
+        // first program that needs it and ended when the last one leaves;
+        // it inherits that program's output. Held from the start of a run
+        // (with its output going nowhere), it is never started by a test
+        // whose output pipe it would then keep open.
+        HWND window = ::CreateWindowExA(0, "STATIC", "Orvex desktop holder", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                        ::GetModuleHandleA(nullptr), nullptr);
+        if (!window) return 1;
+        MSG msg;
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+        return 0;
+    }
     if (verb == "list") {
         ::EnumWindows(
             [](HWND w, LPARAM) -> BOOL {

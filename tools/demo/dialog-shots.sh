@@ -5,6 +5,7 @@
 # Called by "./orvex shots" with the Wine session ready; ORVEX_SCALE names
 # the scaling of the prefix in use (it only goes into the file names).
 set -euo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 : "${ORVEX_WINE:?}" "${ORVEX_BIN:?}" "${ORVEX_OUT:?}"
 SCALE=${ORVEX_SCALE:-100}
 
@@ -15,14 +16,10 @@ mkdir -p "$SHOTS" "$PROGRAM"
 cp "$ORVEX_BIN/Orvex.exe" "$ORVEX_BIN/Relaybox.exe" "$PROGRAM/"
 cd "$ORVEX_BIN"
 
-wine() { "$ORVEX_WINE" "$@"; }
-sim() { wine ./SimStandin.exe --ctl "$@" 2>/dev/null | tr -d '\r'; }
-panel() { wine ./VirtualPanels.exe --ctl "$@" 2>/dev/null | tr -d '\r'; }
-tool() { wine ./demotool.exe "$@" 2>/dev/null | tr -d '\r'; }
-winpath() { "$ORVEX_WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+# shellcheck source=tools/demo/common.sh
+. "$HERE/common.sh"
 
-VK_LEFT=0x25 VK_RIGHT=0x27 VK_DOWN=0x28
-MAIN_TABS=100 MAIN_SETUP=103 MAIN_PROFILES=104
+MAIN_SETUP=103 MAIN_PROFILES=104
 
 shot() {  # shot <title> <name>
     local bmp="$SHOTS/$2-$SCALE.bmp" png="$SHOTS/$2-$SCALE.png"
@@ -42,15 +39,6 @@ closed() {  # closed <title>: closes a dialog as its close box does (Cancel)
     for _ in $(seq 50); do tool wait - "$1" 0 || return 0; sleep 0.1; done
 }
 
-cleanup() {
-    sim quit >/dev/null 2>&1 || true
-    tool close OrvexMain - >/dev/null 2>&1 || true
-    sleep 1
-    panel quit >/dev/null 2>&1 || true
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
 # Two profiles, so that the lists have something in them; the aircraft
 # choice is asked for each new aircraft.
 printf '[GeneralSetup]\r\nManualProfile=1\r\nMainFormTop=40\r\nMainFormLeft=40\r\n[Profiles]\r\nHeavy= \r\nTrainer= \r\n[Aircrafts]\r\nBoeing 737-800=Heavy\r\n' \
@@ -59,17 +47,8 @@ printf '[RadioPanel1]\r\nButtonActionCOM1=VButton,64,1\r\n' > "$PROGRAM/Heavy.in
 printf '[RadioPanel1]\r\n' > "$PROGRAM/Trainer.ini"
 
 echo "== dialogs at $SCALE %"
-wine ./VirtualPanels.exe --radio 1 --multi 1 --switch 1 --bip 1 >/dev/null 2>&1 &
-for _ in $(seq 100); do panel ping >/dev/null 2>&1 && break; sleep 0.2; done
-(cd "$PROGRAM" && wine ./Orvex.exe >/dev/null 2>&1) &
-tool wait OrvexMain - 30
-# The window exists before the panels are connected (each one's light show
-# runs first): wait for the main page and the four panels' tabs.
-for _ in $(seq 150); do
-    case "$(tool text OrvexMain - $MAIN_TABS tabs 2>/dev/null)" in *"count 5"*) break ;; esac
-    sleep 0.2
-done
-sleep 1
+start_panels --radio 1 --multi 1 --switch 1 --bip 1
+start_orvex "$PROGRAM" 5
 
 GENERAL="  ORVEX - General Options"
 tool press OrvexMain - $MAIN_SETUP >/dev/null

@@ -8,6 +8,7 @@
 # saves screenshots of Orvex and of the panels on the way.
 # Called by "./orvex demo" with the Wine session ready.
 set -euo pipefail
+HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 : "${ORVEX_WINE:?}" "${ORVEX_BIN:?}" "${ORVEX_OUT:?}"
 
 DEMO="$ORVEX_OUT/demo"
@@ -18,15 +19,11 @@ mkdir -p "$PROGRAM"
 cp "$ORVEX_BIN/Orvex.exe" "$ORVEX_BIN/Relaybox.exe" "$PROGRAM/"
 cd "$ORVEX_BIN"
 
-wine() { "$ORVEX_WINE" "$@"; }
-sim() { wine ./SimStandin.exe --ctl "$@" 2>/dev/null | tr -d '\r'; }
-panel() { wine ./VirtualPanels.exe --ctl "$@" 2>/dev/null | tr -d '\r'; }
-tool() { wine ./demotool.exe "$@" 2>/dev/null | tr -d '\r'; }
-winpath() { "$ORVEX_WINE" winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+# shellcheck source=tools/demo/common.sh
+. "$HERE/common.sh"
 
 # Device numbers: Radio Panels come first, then Multi, Switch and BIP.
 MULTI=2 SWITCH=3 BIP=4
-MAIN_TABS=100 VK_LEFT=0x25 VK_RIGHT=0x27
 step=0
 shot() {  # shot <name> [multi|switch|bip]: Orvex's window and the virtual Radio (or other) Panel
     local bmp png title="Virtual Radio Panel 1" panelname=panel
@@ -82,15 +79,6 @@ tabs() {  # tabs <n>: n tabs to the right (negative: to the left) in Orvex
 }
 title() { step=$((step + 1)); echo; echo "== $step. $*"; }
 
-cleanup() {
-    sim quit >/dev/null 2>&1 || true
-    tool close OrvexMain - >/dev/null 2>&1 || true
-    sleep 1
-    panel quit >/dev/null 2>&1 || true
-    wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
 # A profile "Heavy" for the Boeing: its upper ACT/STBY button at COM1 presses
 # FSUIPC virtual button 64/1 instead of swapping.
 printf '[GeneralSetup]\r\nMainFormTop=300\r\nMainFormLeft=300\r\n[Profiles]\r\nHeavy= \r\n[Aircrafts]\r\nBoeing 737-800=Heavy\r\n' \
@@ -102,20 +90,11 @@ printf '[BIPPanel1]\r\nT0=GEAR_DOWN\r\nT1=COMBINED_GEAR\r\nT9=BEACON_LIGHT,Yello
     > "$PROGRAM/Default.ini"
 
 title "Orvex starts with a virtual Radio, Multi, Switch and BIP panel; no simulator yet"
-wine ./VirtualPanels.exe --radio 1 --multi 1 --switch 1 --bip 1 >/dev/null 2>&1 &
-for _ in $(seq 100); do panel ping >/dev/null 2>&1 && break; sleep 0.2; done
+start_panels --radio 1 --multi 1 --switch 1 --bip 1
 # The Switch Panel's battery and avionics switches are on: the simulator is
 # brought into line with the panel when it connects.
 for sw in bat alt avionics; do panel switch $SWITCH $sw on >/dev/null; done
-(cd "$PROGRAM" && wine ./Orvex.exe >/dev/null 2>&1) &
-tool wait OrvexMain - 30
-# The window exists before the panels are connected (each one's light show
-# runs first): wait for the main page and the four panels' tabs.
-for _ in $(seq 150); do
-    case "$(tool text OrvexMain - $MAIN_TABS tabs 2>/dev/null)" in *"count 5"*) break ;; esac
-    sleep 0.2
-done
-sleep 1
+start_orvex "$PROGRAM" 5
 echo "   Orvex: $(tool text OrvexMain - 101)"
 shot 01-waiting
 

@@ -6,6 +6,7 @@
 #include "config/memory_ini_store.h"
 #include "config/tests/fake_messages.h"
 #include "simlink/tests/fake_link.h"
+#include "tests/support/panel_logic_fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -46,28 +47,8 @@ struct RecordingControl final : IMultiPanelControl {
     void SetTrimAcceleration(std::int16_t v) override { trimAccelerations.push_back(v); }
 };
 
-struct RecordingTarget final : actions::IActionTarget {
-    Log log;
-    void SetVirtualButton(std::uint8_t j, std::uint8_t b, bool pressed, bool immediate) override {
-        log.push_back((pressed ? "press " : "release ") + std::to_string(j) + "," + std::to_string(b) +
-                      (immediate ? " now" : ""));
-    }
-    void SendKeystroke(std::uint8_t key, std::uint8_t q) override {
-        log.push_back("key " + std::to_string(key) + "," + std::to_string(q));
-    }
-};
-
-struct FakeWait final : simlink::IWaitHost {
-    std::uint32_t now = 0;
-    std::uint32_t slept = 0;
-    int pumps = 0;
-    std::uint32_t TickCount() override { return now; }
-    void Sleep(std::uint32_t ms) override {
-        now += ms;
-        slept += ms;
-    }
-    void PumpMessages() override { ++pumps; }
-};
+using test::FakeWait;
+using test::RecordingTarget;
 
 struct LogicFixture : ::testing::Test {
     simlink::testing::FakeLink link;

@@ -3,6 +3,7 @@
 #include "config/memory_ini_store.h"
 #include "config/tests/fake_messages.h"
 #include "simlink/tests/fake_link.h"
+#include "tests/support/panel_logic_fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -54,29 +55,8 @@ struct RecordingControl final : IRadioPanelControl {
     void TurnOffDisplay() override { dark = true; }
 };
 
-struct RecordingTarget final : actions::IActionTarget {
-    explicit RecordingTarget(Log& l) : log(l) {}
-    Log& log;
-    void SetVirtualButton(std::uint8_t j, std::uint8_t b, bool pressed, bool immediate) override {
-        log.push_back((pressed ? "press " : "release ") + std::to_string(j) + "," + std::to_string(b) +
-                      (immediate ? " now" : ""));
-    }
-    void SendKeystroke(std::uint8_t key, std::uint8_t q) override {
-        log.push_back("key " + std::to_string(key) + "," + std::to_string(q));
-    }
-};
-
-struct FakeWait final : simlink::IWaitHost {
-    explicit FakeWait(Log& l) : log(l) {}
-    Log& log;
-    std::uint32_t now = 0;
-    std::uint32_t TickCount() override { return now; }
-    void Sleep(std::uint32_t ms) override {
-        now += ms;
-        log.push_back("sleep " + std::to_string(ms));
-    }
-    void PumpMessages() override {}
-};
+using test::FakeWait;
+using test::RecordingTarget;
 
 struct LogicFixture : ::testing::Test {
     simlink::testing::FakeLink link;
@@ -87,7 +67,7 @@ struct LogicFixture : ::testing::Test {
     config::cConfiguration config{store, "C:\\Orvex", messages};
     Log log;
     RecordingTarget target{log};
-    FakeWait wait{log};
+    FakeWait wait{log, FakeWait::Logging::EverySleep};
     RecordingControl control;
     cRadioPanelLogic logic{state, offsets, link, target, wait, config, control};
 

@@ -5,6 +5,7 @@
 #include "panels/switch/switch_input.h"
 #include "panels/switch/switch_lamps.h"
 #include "simlink/tests/fake_link.h"
+#include "tests/support/panel_logic_fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -26,35 +27,8 @@ struct RecordingControl final : ISwitchPanelControl {
     }
 };
 
-struct RecordingTarget final : actions::IActionTarget {
-    explicit RecordingTarget(Log& l) : log(l) {}
-    Log& log;
-    void SetVirtualButton(std::uint8_t j, std::uint8_t b, bool pressed, bool immediate) override {
-        log.push_back((pressed ? "press " : "release ") + std::to_string(j) + "," + std::to_string(b) +
-                      (immediate ? " now" : ""));
-    }
-    void SendKeystroke(std::uint8_t key, std::uint8_t q) override {
-        log.push_back("key " + std::to_string(key) + "," + std::to_string(q));
-    }
-};
-
-struct FakeWait final : simlink::IWaitHost {
-    explicit FakeWait(Log& l) : log(l) {}
-    Log& log;
-    std::uint32_t now = 0;
-    std::uint32_t waited = 0;
-    std::uint32_t TickCount() override { return now; }
-    void Sleep(std::uint32_t ms) override {
-        now += ms;
-        waited += ms;
-    }
-    void PumpMessages() override {}
-    // The total waited since the last call, as one log entry.
-    void Mark() {
-        if (waited) log.push_back("wait " + std::to_string(waited));
-        waited = 0;
-    }
-};
+using test::FakeWait;
+using test::RecordingTarget;
 
 struct SwitchLogicFixture : ::testing::Test {
     simlink::testing::FakeLink link;
@@ -65,7 +39,7 @@ struct SwitchLogicFixture : ::testing::Test {
     config::cConfiguration config{store, "C:\\Orvex", messages};
     Log log;
     RecordingTarget target{log};
-    FakeWait wait{log};
+    FakeWait wait{log, FakeWait::Logging::OnMark};
     RecordingControl control;
     cSwitchPanelLogic logic{state, offsets, link, target, wait, config, control};
 
