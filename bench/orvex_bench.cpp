@@ -95,6 +95,25 @@ int RunWith(const Scenario& scenario, int iterations, SimStandinProcess& sim) {
     const std::string folder = std::string(temp) + "OrvexBench" + std::to_string(::GetCurrentProcessId());
     ::CreateDirectoryA(folder.c_str(), nullptr);
     ::DeleteFileA((folder + "\\Orvex.ini").c_str());
+    // Every tile of the BIPs has a function, so that their refreshes weigh
+    // what a full annunciator panel does.
+    {
+        static const char* const kTiles[24] = {
+            "ENG_1_FIRE",  "ENG_2_FIRE",     "OIL_PRESSURE",  "ENG_1_OIL_PRESSURE", "ENG_2_OIL_PRESSURE",
+            "ENG_OIL_TEMP", "FUEL_LOW",      "LEFT_FUEL_LOW", "RIGHT_FUEL_LOW",     "GEAR_DOWN",
+            "GEAR_UNSAFE", "DME",            "NAV_1",         "NAV_2",              "MKR",
+            "AP_MASTER",   "BEACON_LIGHT",   "LANDING_LIGHT", "STROBE_LIGHT",       "MASTER_CAUTION",
+            "STALL_WARNING", "PITOT_HEAT",   "PARKING_BRAKES", "COMBINED_GEAR"};
+        std::string text;
+        for (int bip = 1; bip <= 2; ++bip) {
+            text += "[BIPPanel" + std::to_string(bip) + "]\r\n";
+            for (int t = 0; t < 24; ++t) text += "T" + std::to_string(t) + "=" + kTiles[t] + "\r\n";
+        }
+        if (FILE* f = std::fopen((folder + "\\Default.ini").c_str(), "wb")) {
+            std::fwrite(text.data(), 1, text.size(), f);
+            std::fclose(f);
+        }
+    }
 
     config::testing::RecordingMessages messages;
     app::win32::AppEnvironment env;
@@ -201,6 +220,7 @@ int RunWith(const Scenario& scenario, int iterations, SimStandinProcess& sim) {
     PumpUntil([] { return false; }, 300);
     panels.Stop();
     ::DeleteFileA((folder + "\\Orvex.ini").c_str());
+    ::DeleteFileA((folder + "\\Default.ini").c_str());
     ::RemoveDirectoryA(folder.c_str());
     return status;
 }
