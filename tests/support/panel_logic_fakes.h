@@ -1,10 +1,18 @@
-// Stand-ins the panel logic tests share: an action target that writes the
-// virtual buttons and keystrokes it is given into a log, and a clock that
-// moves only when slept on.
+// What the panel logic tests share: the program around a logic (a fake
+// link with its registered offsets, the program state, a configuration over
+// an in-memory INI store), an action target that writes the virtual buttons
+// and keystrokes it is given into a log, and a clock that moves only when
+// slept on.
 #pragma once
 
 #include "actions/event_action.h"
+#include "app/program_state.h"
+#include "config/configuration.h"
+#include "config/memory_ini_store.h"
+#include "config/tests/fake_messages.h"
+#include "simlink/registered_offsets.h"
 #include "simlink/sim_commands.h"
+#include "simlink/tests/fake_link.h"
 
 #include <cstdint>
 #include <string>
@@ -13,6 +21,17 @@
 namespace orvex::test {
 
 using Log = std::vector<std::string>;
+
+// A logic test fixture derives from it beside ::testing::Test; the profiles
+// live in "C:\\Orvex".
+struct LogicEnvironment {
+    simlink::testing::FakeLink link;
+    simlink::RegisteredOffsets offsets{link};
+    app::ProgramState state;
+    config::MemoryIniStore store;
+    config::testing::RecordingMessages messages;
+    config::cConfiguration config{store, "C:\\Orvex", messages};
+};
 
 // "press 64,3", "release 64,3 now", "key 38,2"; into a log of its own or
 // one shared with other fakes, so that the order of everything shows.

@@ -5,6 +5,8 @@
 #include "panels/bip/bip_catalog.h"
 #include "simlink/tests/fake_link.h"
 
+#include "tests/support/panel_logic_fakes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -41,13 +43,7 @@ struct FakeControl final : IBIPPanelControl {
     std::int32_t TileColour(int tile) const override { return tiles.TileColour(tile); }
 };
 
-struct BIPLogicFixture : ::testing::Test {
-    simlink::testing::FakeLink link;
-    simlink::RegisteredOffsets offsets{link};
-    app::ProgramState state;
-    config::MemoryIniStore store;
-    config::testing::RecordingMessages messages;
-    config::cConfiguration config{store, "C:\\Orvex", messages};
+struct BIPLogicFixture : ::testing::Test, test::LogicEnvironment {
     FakeControl control;
     cBIPPanelLogic logic{state, offsets, config, control};
 

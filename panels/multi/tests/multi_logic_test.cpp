@@ -50,13 +50,7 @@ struct RecordingControl final : IMultiPanelControl {
 using test::FakeWait;
 using test::RecordingTarget;
 
-struct LogicFixture : ::testing::Test {
-    simlink::testing::FakeLink link;
-    simlink::RegisteredOffsets offsets{link};
-    app::ProgramState state;
-    config::MemoryIniStore store;
-    config::testing::RecordingMessages messages;
-    config::cConfiguration config{store, "C:\\Orvex", messages};
+struct LogicFixture : ::testing::Test, test::LogicEnvironment {
     RecordingTarget target;
     FakeWait wait;
     RecordingControl control;

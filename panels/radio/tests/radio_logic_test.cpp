@@ -58,13 +58,7 @@ struct RecordingControl final : IRadioPanelControl {
 using test::FakeWait;
 using test::RecordingTarget;
 
-struct LogicFixture : ::testing::Test {
-    simlink::testing::FakeLink link;
-    simlink::RegisteredOffsets offsets{link};
-    app::ProgramState state;
-    config::MemoryIniStore store;
-    config::testing::RecordingMessages messages;
-    config::cConfiguration config{store, "C:\\Orvex", messages};
+struct LogicFixture : ::testing::Test, test::LogicEnvironment {
     Log log;
     RecordingTarget target{log};
     FakeWait wait{log, FakeWait::Logging::EverySleep};

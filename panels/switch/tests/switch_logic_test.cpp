@@ -30,13 +30,7 @@ struct RecordingControl final : ISwitchPanelControl {
 using test::FakeWait;
 using test::RecordingTarget;
 
-struct SwitchLogicFixture : ::testing::Test {
-    simlink::testing::FakeLink link;
-    simlink::RegisteredOffsets offsets{link};
-    app::ProgramState state;
-    config::MemoryIniStore store;
-    config::testing::RecordingMessages messages;
-    config::cConfiguration config{store, "C:\\Orvex", messages};
+struct SwitchLogicFixture : ::testing::Test, test::LogicEnvironment {
     Log log;
     RecordingTarget target{log};
     FakeWait wait{log, FakeWait::Logging::OnMark};
