@@ -1,0 +1,293 @@
+#include "actions/custom_action.h"
+
+#include "config/text_util.h"
+
+#include <array>
+#include <cstdio>
+#include <optional>
+
+namespace orvex::actions {
+
+namespace {
+
+// 128-bit arithmetic: every 64-bit value, and the sum of one with a delta
+// times a repetition count, fits without overflow.
+__extension__ typedef __int128 Wide;
+
+constexpr std::array<CustomItem, 2> kControlItems = {{{"Control", "1-2147483647"}, {"Parameter", "32-bit"}}};
+constexpr std::array<CustomItem, 3> kSetItems = {{{"Offset", "0x0000-0xFFFF"}, {"Size", "bytes"}, {"Value", ""}}};
+constexpr std::array<CustomItem, 3> kToggleItems = {{{"Offset", "0x0000-0xFFFF"}, {"Size", "bytes"}, {"Mask", ""}}};
+constexpr std::array<CustomItem, 6> kStepItems = {{{"Offset", "0x0000-0xFFFF"},
+                                                   {"Size", "bytes"},
+                                                   {"Delta", "signed"},
+                                                   {"Min", "signed"},
+                                                   {"Max", "signed"},
+                                                   {"Wrap", "0 or 1"}}};
+
+constexpr std::int32_t kLastOffset = 0xFFFF;
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+// Decimal with an optional sign, or 0x hexadecimal; nothing for any other
+// text or a magnitude beyond 64 bits.
+std::optional<Wide> ParseNumber(std::string_view text) {
+    text = Trim(text);
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        Wide value = 0;
+        if (text.size() - 2 > 16) return std::nullopt;
+        for (char c : text.substr(2)) {
+            int digit;
+            if (c >= '0' && c <= '9') digit = c - '0';
+            else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+            else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+            else return std::nullopt;
+            value = value * 16 + digit;
+        }
+        return value;
+    }
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty() || text.size() > 20) return std::nullopt;
+    Wide value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    if (value > static_cast<Wide>(UINT64_MAX)) return std::nullopt;
+    return negative ? -value : value;
+}
+
+Wide SignedMin(std::int32_t size) { return -(static_cast<Wide>(1) << (8 * size - 1)); }
+Wide SignedMax(std::int32_t size) { return (static_cast<Wide>(1) << (8 * size - 1)) - 1; }
+Wide UnsignedMax(std::int32_t size) { return (static_cast<Wide>(1) << (8 * size)) - 1; }
+
+std::string WideText(Wide value) {
+    if (value == 0) return "0";
+    const bool negative = value < 0;
+    std::string digits;
+    for (Wide v = negative ? -value : value; v > 0; v /= 10) digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(v % 10)));
+    return negative ? "-" + digits : digits;
+}
+
+std::string HexText(std::uint64_t value, int digits) {
+    char text[24];
+    std::snprintf(text, sizeof(text), "0x%0*llX", digits, static_cast<unsigned long long>(value));
+    return text;
+}
+
+std::string RangeText(Wide low, Wide high) { return "a whole number from " + WideText(low) + " to " + WideText(high); }
+
+// Reads the items one by one, stopping at the first that does not fit.
+class ItemReader {
+public:
+    ItemReader(std::span<const std::string_view> items) : items_(items) {}
+
+    // The next item as a number within low..high.
+    std::optional<Wide> Number(Wide low, Wide high, const std::string& reason) {
+        if (failed()) return std::nullopt;
+        const int index = next_++;
+        if (static_cast<std::size_t>(index) >= items_.size()) return Fail(index, "missing: " + reason);
+        const auto value = ParseNumber(items_[static_cast<std::size_t>(index)]);
+        if (!value || *value < low || *value > high) return Fail(index, reason);
+        return value;
+    }
+    std::optional<Wide> Fail(int index, std::string reason) {
+        if (!failed()) check_ = CustomCheck{index, std::move(reason)};
+        return std::nullopt;
+    }
+    bool failed() const { return !check_.Ok(); }
+    int Last() const { return next_ - 1; }
+    CustomCheck Check() const { return check_; }
+
+private:
+    std::span<const std::string_view> items_;
+    int next_ = 0;
+    CustomCheck check_;
+};
+
+// The offset and size of kinds 5-7, both checked together.
+bool ReadOffsetAndSize(ItemReader& reader, EventAction& out) {
+    const auto offset = reader.Number(0, kLastOffset, "an offset from 0x0000 to 0xFFFF");
+    const auto size = reader.Number(1, 8, "1, 2, 4 or 8 bytes");
+    if (!offset || !size) return false;
+    if (*size != 1 && *size != 2 && *size != 4 && *size != 8) {
+        reader.Fail(1, "1, 2, 4 or 8 bytes");
+        return false;
+    }
+    if (*offset + *size - 1 > kLastOffset) {
+        reader.Fail(0, "with " + WideText(*size) + " bytes at most " + HexText(static_cast<std::uint64_t>(kLastOffset + 1 - *size), 4));
+        return false;
+    }
+    out.Offset = static_cast<std::int32_t>(*offset);
+    out.Size = static_cast<std::int32_t>(*size);
+    return true;
+}
+
+} // namespace
+
+std::string_view CustomKindWord(std::int32_t kind) {
+    switch (kind) {
+    case kControl: return "Control";
+    case kSet: return "Set";
+    case kToggle: return "Toggle";
+    case kStep: return "Step";
+    default: return {};
+    }
+}
+
+std::span<const CustomItem> CustomItems(std::int32_t kind) {
+    switch (kind) {
+    case kControl: return kControlItems;
+    case kSet: return kSetItems;
+    case kToggle: return kToggleItems;
+    case kStep: return kStepItems;
+    default: return {};
+    }
+}
+
+CustomCheck ReadCustomItems(std::int32_t kind, std::span<const std::string_view> items, EventAction& record) {
+    ItemReader reader(items);
+    EventAction out = record;
+    out.Kind = kind;
+    switch (kind) {
+    case kControl: {
+        const auto control = reader.Number(1, INT32_MAX, "a control from 1 to 2147483647");
+        const auto parameter = reader.Number(INT32_MIN, UINT32_MAX, RangeText(INT32_MIN, INT32_MAX));
+        if (!control || !parameter) break;
+        out.Control = static_cast<std::int32_t>(*control);
+        out.Parameter = static_cast<std::int32_t>(static_cast<std::uint32_t>(*parameter & 0xFFFFFFFF));
+        break;
+    }
+    case kSet:
+    case kToggle: {
+        if (!ReadOffsetAndSize(reader, out)) break;
+        const Wide low = SignedMin(out.Size), high = UnsignedMax(out.Size);
+        const std::string reason = kind == kSet ? RangeText(low, high)
+                                                : "a mask from 0x0 to " + HexText(static_cast<std::uint64_t>(high), 1);
+        const auto value = reader.Number(low, high, reason);
+        if (!value) break;
+        // The value's bytes, as a signed number of 64 bits.
+        out.Value = static_cast<std::int64_t>(static_cast<std::uint64_t>(*value & static_cast<Wide>(UINT64_MAX)));
+        break;
+    }
+    case kStep: {
+        if (!ReadOffsetAndSize(reader, out)) break;
+        const Wide low = SignedMin(out.Size), high = SignedMax(out.Size);
+        const std::string reason = RangeText(low, high);
+        const auto delta = reader.Number(low, high, reason);
+        const auto minimum = reader.Number(low, high, reason);
+        const auto maximum = reader.Number(low, high, reason);
+        const auto wrap = reader.Number(0, 1, "0 (stop at the limits) or 1 (wrap around)");
+        if (!delta || !minimum || !maximum || !wrap) break;
+        if (*minimum > *maximum) {
+            reader.Fail(4, "not below the minimum");
+            break;
+        }
+        out.Value = static_cast<std::int64_t>(*delta);
+        out.Minimum = static_cast<std::int64_t>(*minimum);
+        out.Maximum = static_cast<std::int64_t>(*maximum);
+        out.Wrap = *wrap == 1;
+        break;
+    }
+    default:
+        return CustomCheck{0, "not a custom action"};
+    }
+    if (reader.failed()) return reader.Check();
+    record = out;
+    return {};
+}
+
+std::vector<std::string> CustomItemTexts(const EventAction& r) {
+    using config::DecimalText;
+    switch (r.Kind) {
+    case kControl:
+        return {DecimalText(r.Control), DecimalText(r.Parameter)};
+    case kSet:
+        return {HexText(static_cast<std::uint16_t>(r.Offset), 4), DecimalText(r.Size), DecimalText(r.Value)};
+    case kToggle: {
+        std::uint64_t mask = static_cast<std::uint64_t>(r.Value);
+        if (r.Size >= 1 && r.Size < 8) mask &= (std::uint64_t{1} << (8 * r.Size)) - 1;
+        return {HexText(static_cast<std::uint16_t>(r.Offset), 4), DecimalText(r.Size), HexText(mask, 1)};
+    }
+    case kStep:
+        return {HexText(static_cast<std::uint16_t>(r.Offset), 4),
+                DecimalText(r.Size),
+                DecimalText(r.Value),
+                DecimalText(r.Minimum),
+                DecimalText(r.Maximum),
+                r.Wrap ? "1" : "0"};
+    default:
+        return {};
+    }
+}
+
+std::string CustomActionText(const EventAction& record) {
+    std::string text(CustomKindWord(record.Kind));
+    for (const std::string& item : CustomItemTexts(record)) text += "," + item;
+    return text;
+}
+
+std::int64_t SignExtend(std::uint64_t raw, std::int32_t size) {
+    if (size <= 0 || size >= 8) return static_cast<std::int64_t>(raw);
+    const int bits = 8 * size;
+    const std::uint64_t mask = (std::uint64_t{1} << bits) - 1;
+    raw &= mask;
+    const std::uint64_t sign = std::uint64_t{1} << (bits - 1);
+    return static_cast<std::int64_t>((raw ^ sign) - sign);
+}
+
+std::int64_t StepValue(std::int64_t current, std::int64_t delta, int times, std::int64_t minimum,
+                       std::int64_t maximum, bool wrap) {
+    if (minimum > maximum) return current;
+    const Wide range = static_cast<Wide>(maximum) - minimum + 1;
+    Wide value = static_cast<Wide>(current) + static_cast<Wide>(delta) * times;
+    if (wrap) {
+        Wide offset = (value - minimum) % range;
+        if (offset < 0) offset += range;
+        value = minimum + offset;
+    } else if (value < minimum) {
+        value = minimum;
+    } else if (value > maximum) {
+        value = maximum;
+    }
+    return static_cast<std::int64_t>(value);
+}
+
+bool CarryOutCustom(const EventAction& action, IActionTarget& target, int repetitions, bool immediate) {
+    const int times = repetitions < 1 ? 1 : repetitions;
+    switch (action.Kind) {
+    case kControl:
+        for (int i = 0; i < times; ++i) target.SendFsControl(action.Control, action.Parameter, immediate);
+        return true;
+    case kSet:
+        target.WriteOffset(action.Offset, action.Size, static_cast<std::uint64_t>(action.Value), immediate);
+        return true;
+    case kToggle:
+        for (int i = 0; i < times; ++i) {
+            std::uint64_t value = 0;
+            if (!target.ReadOffset(action.Offset, action.Size, value)) return false;
+            target.WriteOffset(action.Offset, action.Size, value ^ static_cast<std::uint64_t>(action.Value),
+                               immediate);
+        }
+        return true;
+    case kStep: {
+        std::uint64_t raw = 0;
+        if (!target.ReadOffset(action.Offset, action.Size, raw)) return false;
+        const std::int64_t next = StepValue(SignExtend(raw, action.Size), action.Value, times,
+                                            action.Minimum, action.Maximum, action.Wrap);
+        target.WriteOffset(action.Offset, action.Size, static_cast<std::uint64_t>(next), immediate);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace orvex::actions

@@ -1,0 +1,78 @@
+// The custom FSUIPC actions: an FSUIPC control, and an offset set, toggled
+// or stepped. Their items, the rules their numbers follow, the Step
+// arithmetic and how they are carried out.
+//
+// Stored texts (items after the ones listed are ignored):
+//     Control,<control>,<parameter>
+//     Set,<offset>,<size>,<value>
+//     Toggle,<offset>,<size>,<mask>
+//     Step,<offset>,<size>,<delta>,<min>,<max>,<wrap>
+// Numbers are decimal (with an optional sign) or 0x hexadecimal, with blanks
+// around them allowed. Offsets 0x0000-0xFFFF, and an offset plus its size
+// never reaches past 0xFFFF; sizes 1, 2, 4 or 8 bytes; a control 1 to
+// 2147483647; a parameter a signed 32-bit number (0x80000000-0xFFFFFFFF
+// stand for the negative ones); a value or mask of n bytes from -2^(8n-1) to
+// 2^(8n)-1; a step's delta and limits signed n-byte numbers, min not above
+// max; wrap 0 (clamp) or 1 (wrap).
+#pragma once
+
+#include "actions/event_action.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orvex::actions {
+
+// The stored kind word of a custom kind ("Control", "Set", "Toggle", "Step"),
+// empty for another kind.
+std::string_view CustomKindWord(std::int32_t kind);
+
+// One item of a custom kind's text, as the event selector shows it.
+struct CustomItem {
+    const char* Name;   // "Offset", "Size", ...
+    const char* Limits; // "0x0000-0xFFFF", "bytes", ...
+};
+// The items of a custom kind after its kind word, in stored order (empty
+// for another kind).
+std::span<const CustomItem> CustomItems(std::int32_t kind);
+
+// The outcome of reading a custom kind's items.
+struct CustomCheck {
+    int Item = -1;      // the first item that does not fit (-1: all fit)
+    std::string Reason; // why, in words for the user
+    bool Ok() const { return Item < 0; }
+};
+
+// Reads a custom kind's items (without the kind word) into the record:
+// on success the kind and its fields are set, else the record is untouched
+// and the check names the first item that does not fit (a missing item
+// included). Items beyond the kind's are ignored.
+CustomCheck ReadCustomItems(std::int32_t kind, std::span<const std::string_view> items, EventAction& record);
+
+// The items of a custom record as they are stored (offsets "0x" and four
+// digits, masks in hexadecimal, the rest in decimal); empty for another kind.
+std::vector<std::string> CustomItemTexts(const EventAction& record);
+
+// The stored text of a custom record ("Step,0x07CC,2,1,0,359,1").
+std::string CustomActionText(const EventAction& record);
+
+// A signed value of `size` bytes from the low bytes of `raw`, and back.
+std::int64_t SignExtend(std::uint64_t raw, std::int32_t size);
+
+// The Step arithmetic: current + delta x times, then wrapped into
+// min..max (a value past max goes on from min, modulo max - min + 1, and the
+// same downwards) or clamped into it. Exact for every input (min above max
+// leaves the value as it is).
+std::int64_t StepValue(std::int64_t current, std::int64_t delta, int times, std::int64_t minimum,
+                       std::int64_t maximum, bool wrap);
+
+// Carries out a custom action `repetitions` times (a Step once by
+// delta x repetitions; a Set once). A Toggle or a Step reads the offset
+// first and writes nothing when the read fails. Returns false for another
+// kind or a failed read.
+bool CarryOutCustom(const EventAction& action, IActionTarget& target, int repetitions, bool immediate);
+
+} // namespace orvex::actions
