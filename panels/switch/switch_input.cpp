@@ -29,7 +29,12 @@ std::uint32_t SwitchInputDecoder::StateWord(const std::array<std::uint8_t, 4>& r
 void SwitchInputDecoder::OnRawInput(const std::array<std::uint8_t, 4>& report) {
     // A handler that lets messages run (a virtual button's wait, the
     // 737NGX's second click) may meet the next report before it returns.
-    queue_.Run(report, 0, [this](const std::array<std::uint8_t, 4>& r, std::uint32_t) { Decode(r); });
+    queue_.Run(PanelInputWork{report}, 0, [this](const PanelInputWork& w, std::uint32_t) { Handle(w); });
+}
+
+void SwitchInputDecoder::Handle(const PanelInputWork& work) {
+    if (work.positions) Raise(StateWord(work.report), 0, true);
+    else Decode(work.report);
 }
 
 void SwitchInputDecoder::Decode(const std::array<std::uint8_t, 4>& report) {
@@ -44,7 +49,9 @@ void SwitchInputDecoder::Decode(const std::array<std::uint8_t, 4>& report) {
     Raise(state, previous, all);
 }
 
-void SwitchInputDecoder::RaisePositions(std::uint32_t state) { Raise(state, 0, true); }
+void SwitchInputDecoder::RaisePositions(std::uint32_t state) {
+    queue_.Run(PanelInputWork::Positions(state), 0, [this](const PanelInputWork& w, std::uint32_t) { Handle(w); });
+}
 
 void SwitchInputDecoder::Raise(std::uint32_t state, std::uint32_t previous, bool all) {
     const std::uint32_t selector = state & kSelectorMask;

@@ -84,13 +84,16 @@ public:
 
     // Raises every position of a state word read from the panel, as the
     // first report does (the previous selector given as 0); the previous
-    // state word of the decoding is not changed.
+    // state word of the decoding is not changed. Asked for while a report's
+    // events run, it waits until they are done, and reports arriving
+    // meanwhile wait for it.
     void RaisePositions(std::uint32_t state);
 
     const SwitchScreen& Screen() const { return screen_; }
     std::uint32_t PreviousState() const { return previous_; }
 
 private:
+    void Handle(const PanelInputWork& work);
     void Decode(const std::array<std::uint8_t, 4>& report);
     void Raise(std::uint32_t state, std::uint32_t previous, bool all);
     void ShowSelector(std::uint32_t value);
@@ -102,7 +105,7 @@ private:
 
     std::uint32_t previous_ = 0;
     bool firstReport_ = true;
-    ReentryQueue<std::array<std::uint8_t, 4>, 256> queue_;
+    ReentryQueue<PanelInputWork, 256> queue_;
 
     SwitchScreen screen_;
 };

@@ -108,6 +108,37 @@ TEST_F(DecoderFixture, ReportsArrivingDuringAHandlerKeepTheirOrder) {
     EXPECT_EQ(decoder.DroppedReports(), 0u);
 }
 
+// Found by the fuzz target: a report that arrived while the raised
+// positions' events ran was decoded in their middle, and the rest of the
+// older positions then overwrote what it had raised and shown.
+TEST_F(DecoderFixture, PositionsAndReportsTakeTurnsWhenEitherArrivesDuringTheOther) {
+    Feed(0x002000);
+    bool nested = false;
+    events.onEvent = [&] {
+        if (nested) return;
+        nested = true;
+        decoder.OnRawInput(Report(0x002000 | 0x800000));  // PANEL goes on meanwhile
+    };
+    events.log.clear();
+    decoder.RaisePositions(0x002000);
+    ASSERT_EQ(events.log.size(), 16u);
+    EXPECT_EQ(events.log[13], "switch 18 off");  // the raised positions end first
+    EXPECT_EQ(events.log[14], "raw");
+    EXPECT_EQ(events.log[15], "switch 13 on");
+    EXPECT_TRUE(decoder.Screen().switchOn[kPanel - kFirstTwoPosition]);
+
+    // Asked for during a report's events, the positions follow them.
+    nested = false;
+    events.onEvent = [&] {
+        if (nested) return;
+        nested = true;
+        decoder.RaisePositions(0x002000);
+    };
+    EXPECT_EQ(Feed(0x002000 | 0x800000 | 0x010000)[1], "switch 6 on");
+    EXPECT_EQ(events.log.size(), 2u + 14u);
+    EXPECT_EQ(events.log[2], "selector 1 from 0");
+}
+
 TEST_F(DecoderFixture, RaisePositionsRepeatsEveryPositionWithoutTouchingTheDecoding) {
     Feed(0x002000 | 0x04);
     events.log.clear();
