@@ -2,6 +2,7 @@
 
 #include "config/text_util.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
@@ -84,27 +85,38 @@ std::string HexText(std::uint64_t value, int digits) {
 
 std::string RangeText(Wide low, Wide high) { return "a whole number from " + WideText(low) + " to " + WideText(high); }
 
-// Reads the items one by one, stopping at the first that does not fit.
+// Reads the items one by one, noting every one that does not fit.
 class ItemReader {
 public:
-    ItemReader(std::span<const std::string_view> items) : items_(items) {}
+    explicit ItemReader(std::span<const std::string_view> items) : items_(items) {}
 
     // The next item as a number within low..high.
     std::optional<Wide> Number(Wide low, Wide high, const std::string& reason) {
-        if (failed()) return std::nullopt;
         const int index = next_++;
         if (static_cast<std::size_t>(index) >= items_.size()) return Fail(index, "missing: " + reason);
         const auto value = ParseNumber(items_[static_cast<std::size_t>(index)]);
         if (!value || *value < low || *value > high) return Fail(index, reason);
         return value;
     }
-    std::optional<Wide> Fail(int index, std::string reason) {
-        if (!failed()) check_ = CustomCheck{index, std::move(reason)};
+    // Passes over an item that cannot be judged.
+    void Skip() { ++next_; }
+    std::nullopt_t Fail(int index, std::string reason) {
+        for (const CustomProblem& p : check_.Problems)
+            if (p.Item == index) return std::nullopt;
+        check_.Problems.push_back({index, std::move(reason)});
+        if (check_.Item < 0 || index < check_.Item) {
+            check_.Item = index;
+            check_.Reason = check_.Problems.back().Reason;
+        }
         return std::nullopt;
     }
     bool failed() const { return !check_.Ok(); }
-    int Last() const { return next_ - 1; }
-    CustomCheck Check() const { return check_; }
+    CustomCheck Check() const {
+        CustomCheck sorted = check_;
+        std::sort(sorted.Problems.begin(), sorted.Problems.end(),
+                  [](const CustomProblem& a, const CustomProblem& b) { return a.Item < b.Item; });
+        return sorted;
+    }
 
 private:
     std::span<const std::string_view> items_;
@@ -112,22 +124,19 @@ private:
     CustomCheck check_;
 };
 
-// The offset and size of kinds 5-7, both checked together.
-bool ReadOffsetAndSize(ItemReader& reader, EventAction& out) {
+// The offset and size of kinds 5-7, both checked together; the size in
+// bytes, or nothing when it does not fit.
+std::optional<std::int32_t> ReadOffsetAndSize(ItemReader& reader, EventAction& out) {
     const auto offset = reader.Number(0, kLastOffset, "an offset from 0x0000 to 0xFFFF");
-    const auto size = reader.Number(1, 8, "1, 2, 4 or 8 bytes");
-    if (!offset || !size) return false;
-    if (*size != 1 && *size != 2 && *size != 4 && *size != 8) {
-        reader.Fail(1, "1, 2, 4 or 8 bytes");
-        return false;
-    }
-    if (*offset + *size - 1 > kLastOffset) {
-        reader.Fail(0, "with " + WideText(*size) + " bytes at most " + HexText(static_cast<std::uint64_t>(kLastOffset + 1 - *size), 4));
-        return false;
-    }
-    out.Offset = static_cast<std::int32_t>(*offset);
+    auto size = reader.Number(1, 8, "1, 2, 4 or 8 bytes");
+    if (size && *size != 1 && *size != 2 && *size != 4 && *size != 8) size = reader.Fail(1, "1, 2, 4 or 8 bytes");
+    if (offset && size && *offset + *size - 1 > kLastOffset)
+        reader.Fail(0, "with " + WideText(*size) + " bytes at most " +
+                           HexText(static_cast<std::uint64_t>(kLastOffset + 1 - *size), 4));
+    if (offset) out.Offset = static_cast<std::int32_t>(*offset);
+    if (!size) return std::nullopt;
     out.Size = static_cast<std::int32_t>(*size);
-    return true;
+    return out.Size;
 }
 
 } // namespace
@@ -160,44 +169,47 @@ CustomCheck ReadCustomItems(std::int32_t kind, std::span<const std::string_view>
     case kControl: {
         const auto control = reader.Number(1, INT32_MAX, "a control from 1 to 2147483647");
         const auto parameter = reader.Number(INT32_MIN, UINT32_MAX, RangeText(INT32_MIN, INT32_MAX));
-        if (!control || !parameter) break;
-        out.Control = static_cast<std::int32_t>(*control);
-        out.Parameter = static_cast<std::int32_t>(static_cast<std::uint32_t>(*parameter & 0xFFFFFFFF));
+        if (control) out.Control = static_cast<std::int32_t>(*control);
+        if (parameter) out.Parameter = static_cast<std::int32_t>(static_cast<std::uint32_t>(*parameter & 0xFFFFFFFF));
         break;
     }
     case kSet:
     case kToggle: {
-        if (!ReadOffsetAndSize(reader, out)) break;
-        const Wide low = SignedMin(out.Size), high = UnsignedMax(out.Size);
+        const auto size = ReadOffsetAndSize(reader, out);
+        if (!size) break;
+        const Wide low = SignedMin(*size), high = UnsignedMax(*size);
         const std::string reason = kind == kSet ? RangeText(low, high)
                                                 : "a mask from 0x0 to " + HexText(static_cast<std::uint64_t>(high), 1);
-        const auto value = reader.Number(low, high, reason);
-        if (!value) break;
         // The value's bytes, as a signed number of 64 bits.
-        out.Value = static_cast<std::int64_t>(static_cast<std::uint64_t>(*value & static_cast<Wide>(UINT64_MAX)));
+        if (const auto value = reader.Number(low, high, reason))
+            out.Value = static_cast<std::int64_t>(static_cast<std::uint64_t>(*value & static_cast<Wide>(UINT64_MAX)));
         break;
     }
     case kStep: {
-        if (!ReadOffsetAndSize(reader, out)) break;
-        const Wide low = SignedMin(out.Size), high = SignedMax(out.Size);
+        const auto size = ReadOffsetAndSize(reader, out);
+        const Wide low = SignedMin(size.value_or(8)), high = SignedMax(size.value_or(8));
         const std::string reason = RangeText(low, high);
-        const auto delta = reader.Number(low, high, reason);
-        const auto minimum = reader.Number(low, high, reason);
-        const auto maximum = reader.Number(low, high, reason);
-        const auto wrap = reader.Number(0, 1, "0 (stop at the limits) or 1 (wrap around)");
-        if (!delta || !minimum || !maximum || !wrap) break;
-        if (*minimum > *maximum) {
-            reader.Fail(4, "not below the minimum");
-            break;
+        std::optional<Wide> delta, minimum, maximum;
+        if (size) {
+            delta = reader.Number(low, high, reason);
+            minimum = reader.Number(low, high, reason);
+            maximum = reader.Number(low, high, reason);
+        } else {
+            reader.Skip();
+            reader.Skip();
+            reader.Skip();
         }
-        out.Value = static_cast<std::int64_t>(*delta);
-        out.Minimum = static_cast<std::int64_t>(*minimum);
-        out.Maximum = static_cast<std::int64_t>(*maximum);
-        out.Wrap = *wrap == 1;
+        const auto wrap = reader.Number(0, 1, "0 (stop at the limits) or 1 (wrap around)");
+        if (minimum && maximum && *minimum > *maximum) reader.Fail(4, "not below the minimum");
+        if (delta) out.Value = static_cast<std::int64_t>(*delta);
+        if (minimum) out.Minimum = static_cast<std::int64_t>(*minimum);
+        if (maximum) out.Maximum = static_cast<std::int64_t>(*maximum);
+        if (wrap) out.Wrap = *wrap == 1;
         break;
     }
     default:
-        return CustomCheck{0, "not a custom action"};
+        reader.Fail(0, "not a custom action");
+        break;
     }
     if (reader.failed()) return reader.Check();
     record = out;
@@ -232,6 +244,37 @@ std::string CustomActionText(const EventAction& record) {
     std::string text(CustomKindWord(record.Kind));
     for (const std::string& item : CustomItemTexts(record)) text += "," + item;
     return text;
+}
+
+std::string CustomSummary(const EventAction& r) {
+    const std::string offset = HexText(static_cast<std::uint16_t>(r.Offset), 4);
+    const std::string size = " (" + config::DecimalText(r.Size) + (r.Size == 1 ? " byte)" : " bytes)");
+    const std::vector<std::string> items = CustomItemTexts(r);
+    switch (r.Kind) {
+    case kControl:
+        return "FSUIPC control " + items[0] + " with parameter " + items[1];
+    case kSet:
+        return "Set " + offset + size + " to " + items[2];
+    case kToggle:
+        return "Toggle bits " + items[2] + " of " + offset + size;
+    case kStep:
+        return "Step " + offset + size + " by " + items[2] + " within " + items[3] + " to " + items[4] +
+               (r.Wrap ? ", wrapping" : ", stopping at the limits");
+    default:
+        return {};
+    }
+}
+
+EventAction CustomDefaults(std::int32_t kind) {
+    EventAction r;
+    r.Kind = kind;
+    r.Control = 1;
+    r.Offset = 0x66C0;
+    r.Size = 2;
+    r.Value = 1;
+    r.Minimum = 0;
+    r.Maximum = 100;
+    return r;
 }
 
 std::int64_t SignExtend(std::uint64_t raw, std::int32_t size) {

@@ -40,16 +40,23 @@ struct CustomItem {
 std::span<const CustomItem> CustomItems(std::int32_t kind);
 
 // The outcome of reading a custom kind's items.
+struct CustomProblem {
+    int Item;           // the item that does not fit
+    std::string Reason; // why, in words for the user
+};
 struct CustomCheck {
     int Item = -1;      // the first item that does not fit (-1: all fit)
-    std::string Reason; // why, in words for the user
+    std::string Reason; // why
+    // Every item that does not fit, in item order (an item whose limits
+    // depend on a size that does not fit is not judged).
+    std::vector<CustomProblem> Problems;
     bool Ok() const { return Item < 0; }
 };
 
 // Reads a custom kind's items (without the kind word) into the record:
 // on success the kind and its fields are set, else the record is untouched
-// and the check names the first item that does not fit (a missing item
-// included). Items beyond the kind's are ignored.
+// and the check names the items that do not fit (a missing item included).
+// Items beyond the kind's are ignored.
 CustomCheck ReadCustomItems(std::int32_t kind, std::span<const std::string_view> items, EventAction& record);
 
 // The items of a custom record as they are stored (offsets "0x" and four
@@ -58,6 +65,15 @@ std::vector<std::string> CustomItemTexts(const EventAction& record);
 
 // The stored text of a custom record ("Step,0x07CC,2,1,0,359,1").
 std::string CustomActionText(const EventAction& record);
+
+// What a custom record does, in a line for the user ("Step 0x07CC (2 bytes)
+// by 1 within 0 to 359, wrapping").
+std::string CustomSummary(const EventAction& record);
+
+// Fields of a record that the event selector starts a custom kind with when
+// the record holds nothing valid for it: the free user offset 0x66C0, two
+// bytes, a value or mask of 1, a step of 1 within 0 to 100.
+EventAction CustomDefaults(std::int32_t kind);
 
 // A signed value of `size` bytes from the low bytes of `raw`, and back.
 std::int64_t SignExtend(std::uint64_t raw, std::int32_t size);

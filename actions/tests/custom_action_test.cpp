@@ -101,6 +101,32 @@ TEST(CustomText, EveryMalformedShapeLeavesTheRecordAndNamesTheItem) {
     }
 }
 
+TEST(CustomText, EveryItemThatDoesNotFitIsNamedWithItsReasonAndSummariesReadAsSentences) {
+    EventAction r;
+    const std::vector<std::string_view> items = {"0x1234x", "2", "70000", "5", "-40000", "3"};
+    const CustomCheck check = ReadCustomItems(kStep, items, r);
+    ASSERT_EQ(check.Problems.size(), 4u);
+    EXPECT_EQ(check.Problems[0].Item, 0);
+    EXPECT_EQ(check.Problems[0].Reason, "an offset from 0x0000 to 0xFFFF");
+    EXPECT_EQ(check.Problems[1].Item, 2);
+    EXPECT_EQ(check.Problems[1].Reason, "a whole number from -32768 to 32767");
+    EXPECT_EQ(check.Problems[2].Item, 4);
+    EXPECT_EQ(check.Problems[3].Item, 5);
+    EXPECT_EQ(ReadCustomItems(kSet, std::vector<std::string_view>{"1", "3", "x"}, r).Problems.size(), 1u)
+        << "a value is not judged against a size that does not fit";
+
+    EXPECT_EQ(CustomSummary(Read("Step,0x07CC,2,1,0,359,1")), "Step 0x07CC (2 bytes) by 1 within 0 to 359, wrapping");
+    EXPECT_EQ(CustomSummary(Read("Toggle,0x0D0C,2,4")), "Toggle bits 0x4 of 0x0D0C (2 bytes)");
+    EXPECT_EQ(CustomSummary(Read("Set,0x66C0,1,9")), "Set 0x66C0 (1 byte) to 9");
+    EXPECT_EQ(CustomSummary(Read("Control,66587,8")), "FSUIPC control 66587 with parameter 8");
+    for (std::int32_t kind = kControl; kind <= kStep; ++kind) {
+        EventAction d = CustomDefaults(kind);
+        const std::string text = ActionText(d);
+        EXPECT_EQ(Read(text, EventAction{}).Kind, kind);
+        EXPECT_EQ(Read(text, d), d) << "the selector's defaults are a valid action: " << text;
+    }
+}
+
 TEST(CustomText, MalformedTextIsReportedAndTheSectionReadsOn) {
     config::MemoryIniStore store;
     store.SetFileText("C:\\P.ini", "[RadioPanel1]\nButtonActionCOM1=Step,0x66C0,2,1,9,0,1\n"
