@@ -372,12 +372,13 @@ TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
         return PumpUntil([&] { return Lamps(panels, 1) == text; }, 3000);
     };
 
-    // At connection the simulator is brought into line with the panel.
-    EXPECT_TRUE(offsetIs(0x3102, 1, 0)) << "battery off";
-    EXPECT_TRUE(offsetIs(0x0D0C, 2, 0)) << "lights off";
-    EXPECT_TRUE(offsetIs(0x0BE8, 4, 16383)) << "gear lever down";
+    // The panel has sent nothing yet: nothing is known of its switches, and
+    // the simulator keeps its electrics and lights.
     // The gear lamps: battery master on, all three legs down and locked.
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
+    PumpFor(300);
+    EXPECT_EQ(Number(standin->Get(0x3102, 1)), 1) << "battery";
+    EXPECT_EQ(Number(standin->Get(0x0D0C, 2)), 0x0003) << "lights";
 
     // Switches and the magneto reach their offsets.
     ASSERT_TRUE(panels.Ok("switch 1 bat on"));
@@ -411,8 +412,17 @@ TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
     ASSERT_TRUE(standin->Ok("window close"));
     EXPECT_TRUE(lampsAre("nose=off left=off right=off")) << Lamps(panels, 1);
+    // While the simulator is away BEACON goes off on the panel, and the
+    // simulator's battery is switched off: at connection the simulator is
+    // brought into line with the panel's last report.
+    ASSERT_TRUE(panels.Ok("switch 1 beacon off"));
+    ASSERT_TRUE(standin->SetInt(0x3102, 1, 0));
+    PumpFor(200);
     ASSERT_TRUE(standin->Ok("window open"));
     ASSERT_TRUE(WaitConnected(2500));
+    EXPECT_TRUE(offsetIs(0x3102, 1, 1)) << "battery on, as on the panel";
+    EXPECT_TRUE(offsetIs(0x0D0C, 2, 0x04)) << Number(standin->Get(0x0D0C, 2));
+    EXPECT_TRUE(offsetIs(0x0BE8, 4, 16383)) << "gear lever down";
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
     EXPECT_TRUE(messages.shown.empty());
 }
