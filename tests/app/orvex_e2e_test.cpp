@@ -468,12 +468,16 @@ TEST_F(OrvexEndToEnd, BipPanelLightsItsTilesFromTheSimulatorState) {
     EXPECT_TRUE(tilesAre("-------- -------- --------")) << BipTiles(panels, 1);
     ASSERT_TRUE(standin->SetInt(0x2E80, 4, 1));
     EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
-    // The simulator goes: dark; it comes back: lit again.
+    // The simulator goes: the tiles are left as they are; it comes back
+    // with the nose leg down: the tiles follow it again.
     ASSERT_TRUE(standin->Ok("window close"));
-    EXPECT_TRUE(tilesAre("-------- -------- --------")) << BipTiles(panels, 1);
+    EXPECT_TRUE(PumpUntil([&] { return app->State().SimConnected == false; }, 3000));
+    PumpFor(300);
+    EXPECT_EQ(BipTiles(panels, 1), "-R------ -------- -------R");
+    ASSERT_TRUE(standin->SetInt(0x0BF0, 4, 16383));
     ASSERT_TRUE(standin->Ok("window open"));
     ASSERT_TRUE(WaitConnected(2500));
-    EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
+    EXPECT_TRUE(tilesAre("GG------ -------- -------R")) << BipTiles(panels, 1);
 
     // The program ends: the panel goes dark.
     app.reset();

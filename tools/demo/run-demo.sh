@@ -202,7 +202,7 @@ sim buttons 4 | tail -n +2 | sed 's/^/     /'
 echo "   Orvex.ini [Aircrafts]: $(sed -n '/\[Aircrafts\]/,/^\[/p' "$PROGRAM/Orvex.ini" | tr -d '\r' | grep '=' | tr '\n' ' ')"
 shot 09-profile
 
-title "The simulator stops: the displays go dark"
+title "The simulator stops: the displays and lamps go dark; the BIP keeps its tiles"
 sim quit >/dev/null
 sleep 2
 report 2>/dev/null || true
