@@ -17,6 +17,7 @@ public:
     }
 
     // IPanel
+    app::PanelKindId Kind() const override { return app::PanelKindId::Bip; }
     void GetPositions() override {}  // the BIP has no input
     // The tiles are left as they are when the simulator goes; the first
     // refresh after reconnecting brings them up to date.
