@@ -372,12 +372,13 @@ TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
         return PumpUntil([&] { return Lamps(panels, 1) == text; }, 3000);
     };
 
-    // At connection the simulator is brought into line with the panel.
-    EXPECT_TRUE(offsetIs(0x3102, 1, 0)) << "battery off";
-    EXPECT_TRUE(offsetIs(0x0D0C, 2, 0)) << "lights off";
-    EXPECT_TRUE(offsetIs(0x0BE8, 4, 16383)) << "gear lever down";
+    // The panel has sent nothing yet: nothing is known of its switches, and
+    // the simulator keeps its electrics and lights.
     // The gear lamps: battery master on, all three legs down and locked.
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
+    PumpFor(300);
+    EXPECT_EQ(Number(standin->Get(0x3102, 1)), 1) << "battery";
+    EXPECT_EQ(Number(standin->Get(0x0D0C, 2)), 0x0003) << "lights";
 
     // Switches and the magneto reach their offsets.
     ASSERT_TRUE(panels.Ok("switch 1 bat on"));
@@ -411,8 +412,17 @@ TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
     ASSERT_TRUE(standin->Ok("window close"));
     EXPECT_TRUE(lampsAre("nose=off left=off right=off")) << Lamps(panels, 1);
+    // While the simulator is away BEACON goes off on the panel, and the
+    // simulator's battery is switched off: at connection the simulator is
+    // brought into line with the panel's last report.
+    ASSERT_TRUE(panels.Ok("switch 1 beacon off"));
+    ASSERT_TRUE(standin->SetInt(0x3102, 1, 0));
+    PumpFor(200);
     ASSERT_TRUE(standin->Ok("window open"));
     ASSERT_TRUE(WaitConnected(2500));
+    EXPECT_TRUE(offsetIs(0x3102, 1, 1)) << "battery on, as on the panel";
+    EXPECT_TRUE(offsetIs(0x0D0C, 2, 0x04)) << Number(standin->Get(0x0D0C, 2));
+    EXPECT_TRUE(offsetIs(0x0BE8, 4, 16383)) << "gear lever down";
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
     EXPECT_TRUE(messages.shown.empty());
 }
@@ -458,12 +468,16 @@ TEST_F(OrvexEndToEnd, BipPanelLightsItsTilesFromTheSimulatorState) {
     EXPECT_TRUE(tilesAre("-------- -------- --------")) << BipTiles(panels, 1);
     ASSERT_TRUE(standin->SetInt(0x2E80, 4, 1));
     EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
-    // The simulator goes: dark; it comes back: lit again.
+    // The simulator goes: the tiles are left as they are; it comes back
+    // with the nose leg down: the tiles follow it again.
     ASSERT_TRUE(standin->Ok("window close"));
-    EXPECT_TRUE(tilesAre("-------- -------- --------")) << BipTiles(panels, 1);
+    EXPECT_TRUE(PumpUntil([&] { return app->State().SimConnected == false; }, 3000));
+    PumpFor(300);
+    EXPECT_EQ(BipTiles(panels, 1), "-R------ -------- -------R");
+    ASSERT_TRUE(standin->SetInt(0x0BF0, 4, 16383));
     ASSERT_TRUE(standin->Ok("window open"));
     ASSERT_TRUE(WaitConnected(2500));
-    EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
+    EXPECT_TRUE(tilesAre("GG------ -------- -------R")) << BipTiles(panels, 1);
 
     // The program ends: the panel goes dark.
     app.reset();
