@@ -15,15 +15,10 @@ namespace {
 // times a repetition count, fits without overflow.
 __extension__ typedef __int128 Wide;
 
-constexpr std::array<CustomItem, 2> kControlItems = {{{"Control", "1-2147483647"}, {"Parameter", "32-bit"}}};
-constexpr std::array<CustomItem, 3> kSetItems = {{{"Offset", "0x0000-0xFFFF"}, {"Size", "bytes"}, {"Value", ""}}};
-constexpr std::array<CustomItem, 3> kToggleItems = {{{"Offset", "0x0000-0xFFFF"}, {"Size", "bytes"}, {"Mask", ""}}};
-constexpr std::array<CustomItem, 6> kStepItems = {{{"Offset", "0x0000-0xFFFF"},
-                                                   {"Size", "bytes"},
-                                                   {"Delta", "signed"},
-                                                   {"Min", "signed"},
-                                                   {"Max", "signed"},
-                                                   {"Wrap", "0 or 1"}}};
+constexpr std::array<const char*, 2> kControlItems = {"Control", "Parameter"};
+constexpr std::array<const char*, 3> kSetItems = {"Offset", "Size", "Value"};
+constexpr std::array<const char*, 3> kToggleItems = {"Offset", "Size", "Mask"};
+constexpr std::array<const char*, 6> kStepItems = {"Offset", "Size", "Delta", "Min", "Max", "Wrap"};
 
 constexpr std::int32_t kLastOffset = 0xFFFF;
 
@@ -151,7 +146,7 @@ std::string_view CustomKindWord(std::int32_t kind) {
     }
 }
 
-std::span<const CustomItem> CustomItems(std::int32_t kind) {
+std::span<const char* const> CustomItemNames(std::int32_t kind) {
     switch (kind) {
     case kControl: return kControlItems;
     case kSet: return kSetItems;
@@ -159,6 +154,23 @@ std::span<const CustomItem> CustomItems(std::int32_t kind) {
     case kStep: return kStepItems;
     default: return {};
     }
+}
+
+std::string CustomItemLimits(std::int32_t kind, int item, std::int32_t size) {
+    if (kind == kControl) return item == 0 ? "1 to 2147483647" : item == 1 ? "signed 32-bit" : "";
+    if (kind < kSet || kind > kStep) return {};
+    if (item == 0) return "0x0000-0xFFFF";
+    if (item == 1) return "bytes";
+    if (size != 1 && size != 2 && size != 4 && size != 8) return {};
+    const std::string bits = std::to_string(8 * size) + "-bit";
+    if (kind == kSet && item == 2)
+        return size <= 2 ? WideText(SignedMin(size)) + " to " + WideText(UnsignedMax(size)) : bits;
+    if (kind == kToggle && item == 2)
+        return size <= 4 ? "0x0 to " + HexText(static_cast<std::uint64_t>(UnsignedMax(size)), 1) : bits;
+    if (kind == kStep && item >= 2 && item <= 4)
+        return size <= 2 ? WideText(SignedMin(size)) + " to " + WideText(SignedMax(size)) : "signed " + bits;
+    if (kind == kStep && item == 5) return "0 or 1";
+    return {};
 }
 
 CustomCheck ReadCustomItems(std::int32_t kind, std::span<const std::string_view> items, EventAction& record) {
@@ -180,9 +192,10 @@ CustomCheck ReadCustomItems(std::int32_t kind, std::span<const std::string_view>
         const Wide low = SignedMin(*size), high = UnsignedMax(*size);
         const std::string reason = kind == kSet ? RangeText(low, high)
                                                 : "a mask from 0x0 to " + HexText(static_cast<std::uint64_t>(high), 1);
-        // The value's bytes, as a signed number of 64 bits.
+        // The value's bytes (a negative value as its bytes: -1 in one byte
+        // is 255), so that the same bytes always read and write the same.
         if (const auto value = reader.Number(low, high, reason))
-            out.Value = static_cast<std::int64_t>(static_cast<std::uint64_t>(*value & static_cast<Wide>(UINT64_MAX)));
+            out.Value = static_cast<std::int64_t>(static_cast<std::uint64_t>(*value & UnsignedMax(*size)));
         break;
     }
     case kStep: {

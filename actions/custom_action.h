@@ -30,14 +30,14 @@ namespace orvex::actions {
 // empty for another kind.
 std::string_view CustomKindWord(std::int32_t kind);
 
-// One item of a custom kind's text, as the event selector shows it.
-struct CustomItem {
-    const char* Name;   // "Offset", "Size", ...
-    const char* Limits; // "0x0000-0xFFFF", "bytes", ...
-};
-// The items of a custom kind after its kind word, in stored order (empty
-// for another kind).
-std::span<const CustomItem> CustomItems(std::int32_t kind);
+// The names of a custom kind's items after its kind word, in stored order
+// ("Offset", "Size", ...; empty for another kind).
+std::span<const char* const> CustomItemNames(std::int32_t kind);
+
+// The unit and limits of an item, short enough to stand beside its field
+// ("0x0000-0xFFFF", "bytes", "-128 to 127", "signed 64-bit"); those of a
+// value depend on the size in bytes (nothing for a size that does not fit).
+std::string CustomItemLimits(std::int32_t kind, int item, std::int32_t size);
 
 // The outcome of reading a custom kind's items.
 struct CustomProblem {

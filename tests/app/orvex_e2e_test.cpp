@@ -427,6 +427,48 @@ TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(OrvexEndToEnd, CustomActionsReachTheSimulatorFromTheSwitchAndMultiPanels) {
+    // FSUIPC 7 with Microsoft Flight Simulator.
+    ASSERT_TRUE(standin->Ok("fault version 0x70400000"));
+    ASSERT_TRUE(standin->Ok("fault simid 13"));
+    folder.Write("Default.ini",
+                 "[SwitchPanel1]\r\nSwitchTAXIOn=Control,66587,8\r\nSwitchTAXIOff=set,0x66C0,2,-2\r\n"
+                 "SwitchLANDINGOn=Toggle,0x66C2,1,0x81\r\nSwitchBEACONOn=Step,0x66C3,1,-100,-128,127,0\r\n"
+                 "[MultiPanel1]\r\nRotUpActionHDG=Step,0x66C4,2,5,0,359,1\r\n");
+    ASSERT_TRUE(standin->SetInt(0x66C2, 1, 0x01));
+    ASSERT_TRUE(standin->SetInt(0x66C3, 1, 0xC4)); // -60
+    ASSERT_TRUE(standin->SetInt(0x66C4, 2, 350));
+    StartPanels("--switch 1 --multi 1");  // device 1 the Multi Panel, 2 the Switch Panel
+    ASSERT_TRUE(StartApp());
+    ASSERT_TRUE(WaitConnected());
+    EXPECT_EQ(Status(StatusPanel::FSver), "Flight Simulator Version: MSFS");
+    EXPECT_EQ(Status(StatusPanel::FSUIPCver).rfind("FSUIPC Version: 7.040", 0), 0u) << Status(StatusPanel::FSUIPCver);
+    const auto offsetIs = [&](uint32_t offset, uint32_t size, std::int64_t value) {
+        return PumpUntil([&] { return Number(standin->Get(offset, size)) == value; }, 3000);
+    };
+    ASSERT_TRUE(standin->Ok("clearlog"));
+
+    // A control with its parameter.
+    ASSERT_TRUE(panels.Ok("switch 2 taxi on"));
+    EXPECT_TRUE(PumpUntil([&] { return standin->Command("controls").find("66587 8") != std::string::npos; }, 3000))
+        << standin->Command("controls");
+    // A Set of a negative value in two bytes.
+    ASSERT_TRUE(panels.Ok("switch 2 taxi off"));
+    EXPECT_TRUE(offsetIs(0x66C0, 2, 0xFFFE));
+    // A Toggle flips the mask's bits and keeps the others.
+    ASSERT_TRUE(panels.Ok("switch 2 landing on"));
+    EXPECT_TRUE(offsetIs(0x66C2, 1, 0x80));
+    // A signed Step clamps at its minimum: -60 - 100 stops at -128.
+    ASSERT_TRUE(panels.Ok("switch 2 beacon on"));
+    EXPECT_TRUE(offsetIs(0x66C3, 1, 0x80));
+    // A Multi Panel knob on HDG steps and wraps: 350 + 3 x 5 is 5.
+    ASSERT_TRUE(panels.Ok("mode 1 hdg"));
+    PumpFor(300);
+    ASSERT_TRUE(panels.Ok("knob 1 3 4"));
+    EXPECT_TRUE(offsetIs(0x66C4, 2, 5)) << Number(standin->Get(0x66C4, 2));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 // What a virtual BIP's tiles show, one letter a tile by rows ("G------- ...").
 std::string BipTiles(virtualpanels::VirtualPanelsProcess& panels, int device) {
     const std::string reply = panels.Command("tiles " + std::to_string(device));
