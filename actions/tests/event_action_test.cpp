@@ -64,7 +64,7 @@ TEST(ActionText, WrittenForms) {
     EXPECT_EQ(ActionText({kVButton, 64, 1, 77}), "VButton,64,1");
     EXPECT_EQ(ActionText({kVKey, 112, 1, 0}), "VKey,112,1,0");
     EXPECT_EQ(ActionText({kVKey, 255, 7, -12}), "VKey,255,7,-12");
-    EXPECT_EQ(ActionText({4, 1, 1, 1}), "");
+    EXPECT_EQ(ActionText({8, 1, 1, 1}), "");
     EXPECT_EQ(ActionText({-1, 1, 1, 1}), "");
 }
 
@@ -198,13 +198,21 @@ struct RecordingTarget final : IActionTarget {
         calls.emplace_back('B', j, b, pressed, immediate);
     }
     void SendKeystroke(std::uint8_t key, std::uint8_t q) override { calls.emplace_back('K', key, q, false, false); }
+    void SendFsControl(std::int32_t c, std::int32_t p, bool immediate) override {
+        calls.emplace_back('C', c, p, false, immediate);
+    }
+    bool ReadOffset(std::int32_t, std::int32_t, std::uint64_t&) override { return false; }
+    void WriteOffset(std::int32_t o, std::int32_t s, std::uint64_t, bool immediate) override {
+        calls.emplace_back('W', o, s, false, immediate);
+    }
 };
 
 TEST(CarryOut, KindsAndPatterns) {
     RecordingTarget t;
     EXPECT_EQ(CarryOut({kNone, 64, 1, 0}, t), Outcome::Nothing);
     EXPECT_EQ(CarryOut({kOffset, 64, 1, 0}, t), Outcome::BuiltIn);
-    EXPECT_EQ(CarryOut({7, 64, 1, 0}, t), Outcome::Nothing);
+    EXPECT_EQ(CarryOut({8, 64, 1, 0}, t), Outcome::Nothing);
+    EXPECT_EQ(CarryOut({-1, 64, 1, 0}, t), Outcome::Nothing);
     EXPECT_TRUE(t.calls.empty());
 
     EXPECT_EQ(CarryOut({kVButton, 64, 3, 0}, t, 2), Outcome::Done);

@@ -109,7 +109,8 @@ TEST_F(HolderFixture, FieldAccessorsRefuseWhatDoesNotFit) {
     EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 3, 256)); // field 3 is 8-bit here
     EXPECT_TRUE(holder.SetSwitchActions(kBat, kStateOn, 3, 255));
     EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 1, -1));
-    EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 4, 1));
+    EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 6, 0x10000));
+    EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 12, 1));
     EXPECT_FALSE(holder.SetSwitchActions(0, kStateOn, 0, 1));
     // The setup model writes the whole record, or says what it refused.
     actions::EventAction key{kVKey, 65, 1, 97};

@@ -23,8 +23,8 @@ public:
         while (!in_.Empty()) {
             const std::uint8_t op = in_.Byte();
             if (op % 8 == 7) {
-                // The state read from the panel is the one its last report gave.
-                decoder_.RaisePositions(decoder_.PreviousState());
+                // The positions replayed are the ones the last report gave.
+                decoder_.ReplayPositions();
             } else {
                 Deliver();
             }
