@@ -34,6 +34,7 @@ public:
         IDC_BTNPROFILES,
         IDC_BTNQUIT,
         IDC_PICMINIMIZE,
+        IDC_LBLVERSION,
     };
     static constexpr UINT_PTR kTimerFSUIPC = 1;
     // The window's size in twips.
