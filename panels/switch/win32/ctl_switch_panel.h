@@ -47,6 +47,7 @@ public:
                       std::optional<std::int32_t> right) override;
     // The start-up lamp show: each colour on each lamp in turn, 100 ms a step.
     void Splash();
+    void ResendAll() override;
     // Reads the panel's switch positions and raises every position, as the
     // first report does (nothing when the panel cannot be read).
     void GetPositions();
