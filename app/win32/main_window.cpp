@@ -277,8 +277,16 @@ void frmMain::AddPanelTab(const std::string& key, const std::string& caption, st
     ::ShowWindow(control, SW_HIDE);
     panels_.push_back(std::move(panel));
     Layout();
+    UpdatePanelsText();
+}
+
+void frmMain::UpdatePanelsText() {
     std::string text = "Panels: ";
-    for (int i = 1; i < TabCount(); ++i) text += (i > 1 ? ", " : "") + TabCaption(i);
+    for (int i = 1; i < TabCount(); ++i) {
+        text += (i > 1 ? ", " : "") + TabCaption(i);
+        const auto index = static_cast<std::size_t>(i - 1);
+        if (index < panels_.size() && !panels_[index]->DeviceConnected()) text += " (not connected)";
+    }
     mainPage_->PanelsText(text + ".");
 }
 
@@ -489,6 +497,10 @@ void frmMain::UnloadWithoutSaving() {
 }
 
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (OnMessage && !unloaded_) {
+        LRESULT result = 0;
+        if (OnMessage(message, wParam, lParam, result)) return result;
+    }
     switch (message) {
     case WM_TIMER:
         if (wParam == kTimerFSUIPC && logic_) logic_->Tick();
