@@ -23,15 +23,19 @@
 
 namespace orvex::fuzzing {
 
-// A value for field `field` of an action record: for field 0 a kind that has
-// a stored text, else any number (a setter refuses what does not fit).
+// A value for field `field` of an action record: for field 0 a kind whose
+// record, as the setters leave its other fields, has a stored text that
+// reads back (a custom kind needs its own fields set first, as its dialog
+// does), else any number (a setter refuses what does not fit).
 inline std::int32_t ActionFieldFromInput(FuzzInput& in, int field) {
     const auto value = static_cast<std::int32_t>(in.Dword());
     if (field != 0) return field == 3 ? static_cast<std::int16_t>(value) : value % 300;
     actions::EventAction probe{};
     for (std::int32_t k = value & 15; k >= 0; --k) {
         probe.Kind = k;
-        if (!actions::ActionText(probe).empty()) return k;
+        actions::EventAction back{};
+        const std::string text = actions::ActionText(probe);
+        if (!text.empty() && actions::ReadActionText(text, back) == actions::ReadResult::Read) return k;
     }
     return actions::kNone;
 }
