@@ -51,7 +51,8 @@ MonitorList OrvexApp::EnumerateMonitors() { return orvex::win32::EnumerateMonito
 
 std::uint64_t OrvexApp::ChooseAffinity(std::int32_t setting, std::uint64_t processMask) {
     if (setting != -1) return static_cast<std::uint32_t>(setting);
-    return static_cast<std::uint32_t>(hid::AutomaticReaderAffinity(static_cast<std::int32_t>(processMask)));
+    // An unknown process mask (0) leaves the affinity as it is.
+    return processMask == 0 ? 0 : hid::AutomaticReaderAffinity(processMask);
 }
 
 void OrvexApp::End(int code) { exitCode_ = code; }

@@ -372,12 +372,13 @@ TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
         return PumpUntil([&] { return Lamps(panels, 1) == text; }, 3000);
     };
 
-    // At connection the simulator is brought into line with the panel.
-    EXPECT_TRUE(offsetIs(0x3102, 1, 0)) << "battery off";
-    EXPECT_TRUE(offsetIs(0x0D0C, 2, 0)) << "lights off";
-    EXPECT_TRUE(offsetIs(0x0BE8, 4, 16383)) << "gear lever down";
+    // The panel has sent nothing yet: nothing is known of its switches, and
+    // the simulator keeps its electrics and lights.
     // The gear lamps: battery master on, all three legs down and locked.
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
+    PumpFor(300);
+    EXPECT_EQ(Number(standin->Get(0x3102, 1)), 1) << "battery";
+    EXPECT_EQ(Number(standin->Get(0x0D0C, 2)), 0x0003) << "lights";
 
     // Switches and the magneto reach their offsets.
     ASSERT_TRUE(panels.Ok("switch 1 bat on"));
@@ -411,9 +412,60 @@ TEST_F(OrvexEndToEnd, SwitchPanelWorksTheElectricsLightsGearAndShowsTheGear) {
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
     ASSERT_TRUE(standin->Ok("window close"));
     EXPECT_TRUE(lampsAre("nose=off left=off right=off")) << Lamps(panels, 1);
+    // While the simulator is away BEACON goes off on the panel, and the
+    // simulator's battery is switched off: at connection the simulator is
+    // brought into line with the panel's last report.
+    ASSERT_TRUE(panels.Ok("switch 1 beacon off"));
+    ASSERT_TRUE(standin->SetInt(0x3102, 1, 0));
+    PumpFor(200);
     ASSERT_TRUE(standin->Ok("window open"));
     ASSERT_TRUE(WaitConnected(2500));
+    EXPECT_TRUE(offsetIs(0x3102, 1, 1)) << "battery on, as on the panel";
+    EXPECT_TRUE(offsetIs(0x0D0C, 2, 0x04)) << Number(standin->Get(0x0D0C, 2));
+    EXPECT_TRUE(offsetIs(0x0BE8, 4, 16383)) << "gear lever down";
     EXPECT_TRUE(lampsAre("nose=green left=green right=green")) << Lamps(panels, 1);
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(OrvexEndToEnd, CustomActionsReachTheSimulatorFromTheSwitchAndMultiPanels) {
+    // FSUIPC 7 with Microsoft Flight Simulator.
+    ASSERT_TRUE(standin->Ok("fault version 0x70400000"));
+    ASSERT_TRUE(standin->Ok("fault simid 13"));
+    folder.Write("Default.ini",
+                 "[SwitchPanel1]\r\nSwitchTAXIOn=Control,66587,8\r\nSwitchTAXIOff=set,0x66C0,2,-2\r\n"
+                 "SwitchLANDINGOn=Toggle,0x66C2,1,0x81\r\nSwitchBEACONOn=Step,0x66C3,1,-100,-128,127,0\r\n"
+                 "[MultiPanel1]\r\nRotUpActionHDG=Step,0x66C4,2,5,0,359,1\r\n");
+    ASSERT_TRUE(standin->SetInt(0x66C2, 1, 0x01));
+    ASSERT_TRUE(standin->SetInt(0x66C3, 1, 0xC4)); // -60
+    ASSERT_TRUE(standin->SetInt(0x66C4, 2, 350));
+    StartPanels("--switch 1 --multi 1");  // device 1 the Multi Panel, 2 the Switch Panel
+    ASSERT_TRUE(StartApp());
+    ASSERT_TRUE(WaitConnected());
+    EXPECT_EQ(Status(StatusPanel::FSver), "Flight Simulator Version: MSFS");
+    EXPECT_EQ(Status(StatusPanel::FSUIPCver).rfind("FSUIPC Version: 7.040", 0), 0u) << Status(StatusPanel::FSUIPCver);
+    const auto offsetIs = [&](uint32_t offset, uint32_t size, std::int64_t value) {
+        return PumpUntil([&] { return Number(standin->Get(offset, size)) == value; }, 3000);
+    };
+    ASSERT_TRUE(standin->Ok("clearlog"));
+
+    // A control with its parameter.
+    ASSERT_TRUE(panels.Ok("switch 2 taxi on"));
+    EXPECT_TRUE(PumpUntil([&] { return standin->Command("controls").find("66587 8") != std::string::npos; }, 3000))
+        << standin->Command("controls");
+    // A Set of a negative value in two bytes.
+    ASSERT_TRUE(panels.Ok("switch 2 taxi off"));
+    EXPECT_TRUE(offsetIs(0x66C0, 2, 0xFFFE));
+    // A Toggle flips the mask's bits and keeps the others.
+    ASSERT_TRUE(panels.Ok("switch 2 landing on"));
+    EXPECT_TRUE(offsetIs(0x66C2, 1, 0x80));
+    // A signed Step clamps at its minimum: -60 - 100 stops at -128.
+    ASSERT_TRUE(panels.Ok("switch 2 beacon on"));
+    EXPECT_TRUE(offsetIs(0x66C3, 1, 0x80));
+    // A Multi Panel knob on HDG steps and wraps: 350 + 3 x 5 is 5.
+    ASSERT_TRUE(panels.Ok("mode 1 hdg"));
+    PumpFor(300);
+    ASSERT_TRUE(panels.Ok("knob 1 3 4"));
+    EXPECT_TRUE(offsetIs(0x66C4, 2, 5)) << Number(standin->Get(0x66C4, 2));
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -458,12 +510,16 @@ TEST_F(OrvexEndToEnd, BipPanelLightsItsTilesFromTheSimulatorState) {
     EXPECT_TRUE(tilesAre("-------- -------- --------")) << BipTiles(panels, 1);
     ASSERT_TRUE(standin->SetInt(0x2E80, 4, 1));
     EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
-    // The simulator goes: dark; it comes back: lit again.
+    // The simulator goes: the tiles are left as they are; it comes back
+    // with the nose leg down: the tiles follow it again.
     ASSERT_TRUE(standin->Ok("window close"));
-    EXPECT_TRUE(tilesAre("-------- -------- --------")) << BipTiles(panels, 1);
+    EXPECT_TRUE(PumpUntil([&] { return app->State().SimConnected == false; }, 3000));
+    PumpFor(300);
+    EXPECT_EQ(BipTiles(panels, 1), "-R------ -------- -------R");
+    ASSERT_TRUE(standin->SetInt(0x0BF0, 4, 16383));
     ASSERT_TRUE(standin->Ok("window open"));
     ASSERT_TRUE(WaitConnected(2500));
-    EXPECT_TRUE(tilesAre("-R------ -------- -------R")) << BipTiles(panels, 1);
+    EXPECT_TRUE(tilesAre("GG------ -------- -------R")) << BipTiles(panels, 1);
 
     // The program ends: the panel goes dark.
     app.reset();

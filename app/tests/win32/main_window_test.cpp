@@ -27,11 +27,13 @@ public:
     ~PagePanel() override {
         if (::IsWindow(window_)) ::DestroyWindow(window_);
     }
+    app::PanelKindId Kind() const override { return app::PanelKindId::Radio; }
     std::int16_t Index() const override { return index_; }
     void RefreshData() override {}
     void GetPositions() override {}
     void SimulatorLost() override {}
     void ReloadSetup() override {}
+    void ApplySetup() override {}
     void OpenSetupDialog() override {}
     HWND Control() const override { return window_; }
     bool Connect(const std::string&, std::string&) override { return true; }

@@ -32,6 +32,9 @@ public:
         logic_->ActionsHolder().LoadSetup();
         logic_->SetupChanged();
     }
+    void ApplySetup() override {
+        if (logic_) logic_->SetupChanged();
+    }
 
     // IPanelObject
     HWND Control() const override { return control_.Handle(); }
