@@ -12,8 +12,7 @@ namespace orvex::app::win32 {
 
 namespace {
 
-// Exit codes of the main program.
-constexpr int kExitOk = 0;
+// Exit codes of the main program (0: it ended normally).
 constexpr int kExitAlreadyRunning = 2;
 constexpr int kExitCancelled = 3;
 constexpr int kExitNoServer = 4;
