@@ -96,6 +96,11 @@ void SaveActions(const ActionSection& where, std::span<const ActionRow> rows) {
     for (const ActionRow& row : rows) WriteAction(where, row);
 }
 
+void WriteValue(const ActionSection& where, const std::string& key, bool isDefault, const std::string& text) {
+    if (isDefault) where.Store.DeleteKey(where.Path, where.Section, key);
+    else where.Store.WriteString(where.Path, where.Section, key, text);
+}
+
 std::int32_t GetActionField(const EventAction& record, int field) {
     switch (field) {
     case 0: return record.Kind;

@@ -102,6 +102,9 @@ void WriteAction(const ActionSection& where, const ActionRow& row);
 // Writes every row in order.
 void SaveActions(const ActionSection& where, std::span<const ActionRow> rows);
 
+// A key of a default value is deleted, any other value written.
+void WriteValue(const ActionSection& where, const std::string& key, bool isDefault, const std::string& text);
+
 // Carrying out an action. The panel logic chooses the moment and the pattern.
 class IActionTarget {
 public:

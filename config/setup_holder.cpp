@@ -1,5 +1,7 @@
 #include "config/setup_holder.h"
 
+#include "config/ini_save.h"
+
 #include <optional>
 #include <utility>
 
@@ -89,9 +91,10 @@ void cSetupHolder::LoadSetup() {
 }
 
 bool cSetupHolder::SaveSetup() {
-    auto writeOrDelete = [this](Item item, bool write) {
-        if (write) store_.WriteString(iniPath_, kGeneralSetupSection, kItems[item].Name, DecimalText(values_[item]));
-        else store_.DeleteKey(iniPath_, kGeneralSetupSection, kItems[item].Name);
+    IniSave save(store_);
+    auto writeOrDelete = [this, &save](Item item, bool write) {
+        if (write) save.WriteString(iniPath_, kGeneralSetupSection, kItems[item].Name, DecimalText(values_[item]));
+        else save.DeleteKey(iniPath_, kGeneralSetupSection, kItems[item].Name);
     };
     bool ok = true;
     writeOrDelete(kAutoStart, AutoStart());
@@ -111,7 +114,7 @@ bool cSetupHolder::SaveSetup() {
         writeOrDelete(item, values_[item] != 0);
     }
     // "Splash" is never written: a hand-entered 0 survives every save.
-    return ok;
+    return save.Finish(messages_) && ok;
 }
 
 } // namespace orvex::config

@@ -111,14 +111,12 @@ void cBIPPanelActionHolder::SetTiles(const BIPTileSetups& tiles) {
 
 std::string cBIPPanelActionHolder::SectionName() const { return "BIPPanel" + config::DecimalText(PanelIndex); }
 
-std::string cBIPPanelActionHolder::FilePath() const {
-    return configuration_.ProfilePath(configuration_.CurrentProfile);
-}
+std::string cBIPPanelActionHolder::FilePath() const { return file_.Path(); }
 
 void cBIPPanelActionHolder::LoadSetup() {
     LoadDefaults();
     config::IIniStore& store = configuration_.Store();
-    const std::string path = FilePath();
+    const std::string path = file_.Load();
     const std::string section = SectionName();
     for (const std::string& key : store.KeyNames(path, section)) {
         // "T" (upper case only) and a tile number.
@@ -167,16 +165,17 @@ std::string cBIPPanelActionHolder::TileValue(int tile) const {
     return value;
 }
 
-void cBIPPanelActionHolder::SaveSetup() {
-    config::IIniStore& store = configuration_.Store();
-    const std::string path = FilePath();
-    const std::string section = SectionName();
-    for (int tile = 0; tile < kTileCount; ++tile) {
-        const std::string key = "T" + config::DecimalText(tile);
-        const std::string value = TileValue(tile);
-        if (value.empty()) store.DeleteKey(path, section, key);
-        else store.WriteString(path, section, key, value);
-    }
+bool cBIPPanelActionHolder::SaveSetup() {
+    // Back to the profile the values came from, as for every panel kind.
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+        const std::string section = SectionName();
+        for (int tile = 0; tile < kTileCount; ++tile) {
+            const std::string key = "T" + config::DecimalText(tile);
+            const std::string value = TileValue(tile);
+            if (value.empty()) store.DeleteKey(path, section, key);
+            else store.WriteString(path, section, key, value);
+        }
+    });
 }
 
 } // namespace orvex::panels::bip

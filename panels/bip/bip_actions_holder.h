@@ -7,6 +7,7 @@
 #pragma once
 
 #include "config/configuration.h"
+#include "config/profile_file.h"
 #include "panels/bip/bip_catalog.h"
 #include "panels/bip/bip_tiles.h"
 
@@ -75,9 +76,11 @@ public:
     // colour or threshold as the default, a threshold that is not a number
     // within 0-100 as 0.
     void LoadSetup();
-    // Writes "T0"-"T23": a tile without a function deletes its key. The
-    // rest of the section is left as it is.
-    void SaveSetup();
+    // Writes "T0"-"T23" to the profile last loaded: a tile without a
+    // function deletes its key. The rest of the section is left as it is.
+    // False, the user told and the file left as it was, when it cannot be
+    // written.
+    bool SaveSetup();
 
     // All 24 tiles at once (the setup model copies them in and out).
     const BIPTileSetups& Tiles() const { return tiles_; }
@@ -85,6 +88,8 @@ public:
 
     // "BIPPanel" + PanelIndex.
     std::string SectionName() const;
+    // The profile file the setup was loaded from (the profile in use before
+    // any load); saving goes there.
     std::string FilePath() const;
     // The stored value of a tile ("" for no function).
     std::string TileValue(int tile) const;
@@ -93,6 +98,7 @@ private:
     void LoadTile(int tile, const std::string& value);
 
     config::cConfiguration& configuration_;
+    config::ProfileFile file_{configuration_};
     BIPTileSetups tiles_{};
 };
 

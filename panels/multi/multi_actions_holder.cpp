@@ -47,12 +47,7 @@ bool Set(EventAction* record, int field, ActionFieldValue value) {
 }
 const EventAction& Whole(const EventAction* record) { return record ? *record : kNoAction; }
 
-// A key of a default value is deleted, any other value written.
-void WriteNumber(const actions::ActionSection& where, const std::string& key, bool isDefault,
-                 const std::string& text) {
-    if (isDefault) where.Store.DeleteKey(where.Path, where.Section, key);
-    else where.Store.WriteString(where.Path, where.Section, key, text);
-}
+using actions::WriteValue;
 
 } // namespace
 
@@ -206,18 +201,16 @@ void cMultiPanelActionsHolder::LoadDefaults() {
 
 std::string cMultiPanelActionsHolder::SectionName() const { return "MultiPanel" + config::DecimalText(PanelIndex); }
 
-std::string cMultiPanelActionsHolder::FilePath() const {
-    return configuration_.ProfilePath(configuration_.CurrentProfile);
-}
+std::string cMultiPanelActionsHolder::FilePath() const { return file_.Path(); }
 
-actions::ActionSection cMultiPanelActionsHolder::Section() {
-    return actions::ActionSection{configuration_.Store(), FilePath(), SectionName(), actions::Field3Type::Integer16,
+actions::ActionSection cMultiPanelActionsHolder::Section(config::IIniStore& store, const std::string& path) {
+    return actions::ActionSection{store, path, SectionName(), actions::Field3Type::Integer16,
                                   configuration_.Locale(), &configuration_.BadValues()};
 }
 
 void cMultiPanelActionsHolder::LoadSetup() {
     LoadDefaults();
-    const actions::ActionSection where = Section();
+    const actions::ActionSection where = Section(configuration_.Store(), file_.Load());
     actions::LoadActions(where, rows_);
     ReadNumbers(where);
 }
@@ -268,31 +261,34 @@ void cMultiPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
     }
 }
 
-void cMultiPanelActionsHolder::SaveSetup() {
-    const actions::ActionSection where = Section();
+bool cMultiPanelActionsHolder::SaveSetup() {
+    // Back to the profile the values came from, as for every panel kind.
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+    const actions::ActionSection where = Section(store, path);
     actions::SaveActions(where, rows_);
     for (int p = kAlt; p < kPositionCount; ++p) {
         const std::int16_t value = rotAcceleration_[static_cast<std::size_t>(p)];
-        WriteNumber(where, std::string(kRotAccelerationKey) + kPositionNames[p], value == kDefaultRotAcceleration,
+        WriteValue(where, std::string(kRotAccelerationKey) + kPositionNames[p], value == kDefaultRotAcceleration,
                     config::DecimalText(value));
     }
     for (int b = kAp; b < kButtonCount; ++b) {
         const std::uint8_t item = ngxShort_[static_cast<std::size_t>(b)];
-        WriteNumber(where, std::string(kNGXKey) + kButtonNames[b] + "Short", item == kNGXShortDefaults[b],
+        WriteValue(where, std::string(kNGXKey) + kButtonNames[b] + "Short", item == kNGXShortDefaults[b],
                     config::DecimalText(item));
     }
     for (int b = kAp; b < kButtonCount; ++b) {
         const std::uint8_t item = ngxLong_[static_cast<std::size_t>(b)];
-        WriteNumber(where, std::string(kNGXKey) + kButtonNames[b] + "Long", item == kNGXLongDefaults[b],
+        WriteValue(where, std::string(kNGXKey) + kButtonNames[b] + "Long", item == kNGXLongDefaults[b],
                     config::DecimalText(item));
     }
-    WriteNumber(where, kCourseSelKey, CourseSel == kCourseNav1, config::DecimalText(CourseSel));
-    WriteNumber(where, kTrimAccelerationKey, TrimAcceleration == kDefaultTrimAcceleration,
+    WriteValue(where, kCourseSelKey, CourseSel == kCourseNav1, config::DecimalText(CourseSel));
+    WriteValue(where, kTrimAccelerationKey, TrimAcceleration == kDefaultTrimAcceleration,
                 config::DecimalText(TrimAcceleration));
-    WriteNumber(where, kTrimSensitivityKey, TrimSensitivity == kDefaultTrimSensitivity,
+    WriteValue(where, kTrimSensitivityKey, TrimSensitivity == kDefaultTrimSensitivity,
                 config::DecimalText(TrimSensitivity));
-    WriteNumber(where, kReverseTrimKey, ReverseTrim != 1, "1");
-    WriteNumber(where, kReverseFlapsKey, ReverseFlaps != 1, "1");
+    WriteValue(where, kReverseTrimKey, ReverseTrim != 1, "1");
+    WriteValue(where, kReverseFlapsKey, ReverseFlaps != 1, "1");
+    });
 }
 
 } // namespace orvex::panels::multi

@@ -182,19 +182,16 @@ void cRadioPanelActionsHolder::LoadDefaults() {
 
 std::string cRadioPanelActionsHolder::SectionName() const { return "RadioPanel" + config::DecimalText(PanelIndex); }
 
-std::string cRadioPanelActionsHolder::FilePath() const {
-    return configuration_.ProfilePath(configuration_.CurrentProfile);
-}
+std::string cRadioPanelActionsHolder::FilePath() const { return file_.Path(); }
 
-actions::ActionSection cRadioPanelActionsHolder::Section(const std::string& path) {
-    return actions::ActionSection{configuration_.Store(), path, SectionName(), actions::Field3Type::Integer16,
+actions::ActionSection cRadioPanelActionsHolder::Section(config::IIniStore& store, const std::string& path) {
+    return actions::ActionSection{store, path, SectionName(), actions::Field3Type::Integer16,
                                   configuration_.Locale(), &configuration_.BadValues()};
 }
 
 void cRadioPanelActionsHolder::LoadSetup() {
     LoadDefaults();
-    loadedPath_ = FilePath();
-    const actions::ActionSection where = Section(loadedPath_);
+    const actions::ActionSection where = Section(configuration_.Store(), file_.Load());
     actions::LoadActions(where, rows_);
     ReadNumbers(where);
 }
@@ -232,25 +229,23 @@ void cRadioPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
     }
 }
 
-void cRadioPanelActionsHolder::WriteNumber(const actions::ActionSection& where, const std::string& key,
-                                           bool isDefault, const std::string& text) {
-    if (isDefault) where.Store.DeleteKey(where.Path, where.Section, key);
-    else where.Store.WriteString(where.Path, where.Section, key, text);
-}
-
-void cRadioPanelActionsHolder::SaveSetup() {
+bool cRadioPanelActionsHolder::SaveSetup() {
     // Back to the profile the values came from: the profile in use may have
     // changed since (a new aircraft while the setup dialog was open).
-    const actions::ActionSection where = Section(loadedPath_.empty() ? FilePath() : loadedPath_);
-    actions::SaveActions(where, rows_);
-    for (int p = kCom1; p <= kXpdr; ++p)
-        WriteNumber(where, kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p] == 1,
-                    config::DecimalText(acceleration_[p]));
-    WriteNumber(where, kAltimeterUnitKey, AltimeterUnit == 0, config::DecimalText(AltimeterUnit));
-    WriteNumber(where, kDmeModeKey, DMEMode == 0, config::DecimalText(DMEMode));
-    WriteNumber(where, kAdfModeKey, ADFMode == 0, config::DecimalText(ADFMode));
-    WriteNumber(where, kAdfInnStepKey, ADFInnStep == kDefaultAdfInnStep, SingleText(ADFInnStep, where.Locale));
-    WriteNumber(where, kAdfOutStepKey, ADFOutStep == kDefaultAdfOutStep, SingleText(ADFOutStep, where.Locale));
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+        const actions::ActionSection where = Section(store, path);
+        actions::SaveActions(where, rows_);
+        for (int p = kCom1; p <= kXpdr; ++p)
+            actions::WriteValue(where, kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p] == 1,
+                                config::DecimalText(acceleration_[p]));
+        actions::WriteValue(where, kAltimeterUnitKey, AltimeterUnit == 0, config::DecimalText(AltimeterUnit));
+        actions::WriteValue(where, kDmeModeKey, DMEMode == 0, config::DecimalText(DMEMode));
+        actions::WriteValue(where, kAdfModeKey, ADFMode == 0, config::DecimalText(ADFMode));
+        actions::WriteValue(where, kAdfInnStepKey, ADFInnStep == kDefaultAdfInnStep,
+                            SingleText(ADFInnStep, where.Locale));
+        actions::WriteValue(where, kAdfOutStepKey, ADFOutStep == kDefaultAdfOutStep,
+                            SingleText(ADFOutStep, where.Locale));
+    });
 }
 
 } // namespace orvex::panels::radio
