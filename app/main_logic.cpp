@@ -229,8 +229,11 @@ void cMainLogic::OnAircraftChanged() {
     }
     const std::string current = config_.CurrentProfile;
     SelectProfile(current);
-    config_.SaveAircraftsList();
-    config_.SaveProfilesList();
+    // A save that fails shows a message box: as modal as a dialog.
+    RunModal([&] {
+        config_.SaveAircraftsList();
+        config_.SaveProfilesList();
+    });
 }
 
 } // namespace orvex::app

@@ -132,6 +132,8 @@ bool OrvexApp::Start() {
     // 14. No panel.
     if (!found && !configuration_.Setup().LoadWithoutPanels()) {
         messages_.Show("  Orvex", "No Panel found, check your connections !", true);
+        // The general setup is kept (a first run leaves an Orvex.ini).
+        configuration_.Setup().SaveSetup();
         window_->UnloadWithoutSaving();
         simlink::DoEvents();
         End(kExitNoPanel);

@@ -220,6 +220,8 @@ TEST_F(OrvexEndToEnd, StartUpFindsEachPanelOrReportsThatThereIsNone) {
     EXPECT_EQ(messages.shown[0].Text, "No Panel found, check your connections !");
     EXPECT_TRUE(messages.shown[0].Critical);
     app.reset();
+    // A first run with no panel leaves its general setup in Orvex.ini.
+    EXPECT_NE(folder.Read("Orvex.ini").find("[GeneralSetup]"), std::string::npos);
     messages.shown.clear();
 
     // No panel, but allowed: one unconnected panel of each kind.
