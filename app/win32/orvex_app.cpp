@@ -33,11 +33,11 @@ OrvexApp::OrvexApp(AppEnvironment environment)
       messages_(env_.Messages ? *env_.Messages : static_cast<config::IUserMessages&>(boxes_)),
       autostart_(WithoutSlash(env_.ProgramFolder)),
       configuration_(store_, env_.ProgramFolder, messages_, &autostart_, config::win32::UserNumberLocale()),
-      connection_(link_.Link()),
-      offsets_(link_.Link()),
-      actionTarget_(link_.Link()),
+      connection_(link_.Scheduler()),
+      offsets_(link_.Scheduler()),
+      actionTarget_(link_.Scheduler()),
       window_(std::make_unique<frmMain>(state_, configuration_, messages_, monitors_)),
-      logic_(state_, configuration_, link_.Link(), connection_, offsets_, *window_) {
+      logic_(state_, configuration_, link_.Scheduler(), connection_, offsets_, *window_) {
     window_->Logic(&logic_);
 }
 
@@ -45,7 +45,8 @@ OrvexApp::~OrvexApp() {
     // The window (and with it every panel, its reader and device) goes
     // before the link and the offsets it uses.
     window_.reset();
-    link_.Link().LinkClose();
+    link_.Thread().NotifyWindow(nullptr, 0);
+    link_.Scheduler().Shutdown();
 }
 
 MonitorList OrvexApp::EnumerateMonitors() { return orvex::win32::EnumerateMonitors(); }
@@ -60,7 +61,7 @@ void OrvexApp::End(int code) { exitCode_ = code; }
 PanelServices& OrvexApp::Services() {
     if (!services_) {
         services_ = std::make_unique<PanelServices>(PanelServices{
-            state_, configuration_, link_.Link(), offsets_, actionTarget_, waitHost_, messages_, window_->Handle(),
+            state_, configuration_, link_.Scheduler(), offsets_, actionTarget_, waitHost_, messages_, window_->Handle(),
             [this](IPanel& panel) { logic_.SetupRequested(panel); }, &monitors_});
     }
     return *services_;
@@ -107,7 +108,11 @@ bool OrvexApp::Start() {
         End(kExitWindowFailed);
         return false;
     }
-    window_->OnUnloading = [this] { link_.Link().LinkClose(); };
+    link_.Thread().NotifyWindow(window_->Handle(), frmMain::kLinkAnsweredMessage);
+    window_->OnUnloading = [this] {
+        link_.Thread().NotifyWindow(nullptr, 0);
+        link_.Scheduler().Close();
+    };
     window_->Load();
     simlink::DoEvents();
 
