@@ -83,16 +83,19 @@ public:
 
 class FakePanel final : public IPanel {
 public:
-    explicit FakePanel(std::int16_t index) : index_(index) {}
+    FakePanel(PanelKindId kind, std::int16_t index) : kind_(kind), index_(index) {}
+    PanelKindId Kind() const override { return kind_; }
     std::int16_t Index() const override { return index_; }
     void RefreshData() override { ++refreshes; }
     void GetPositions() override { ++positions; }
     void SimulatorLost() override { ++lost; }
     void ReloadSetup() override { ++reloads; }
+    void ApplySetup() override { ++applied; }
     void OpenSetupDialog() override { ++setups; }
-    int refreshes = 0, positions = 0, lost = 0, reloads = 0, setups = 0;
+    int refreshes = 0, positions = 0, lost = 0, reloads = 0, applied = 0, setups = 0;
 
 private:
+    PanelKindId kind_;
     std::int16_t index_;
 };
 
@@ -124,7 +127,7 @@ struct MainLogicTest : ::testing::Test {
     simlink::RegisteredOffsets offsets{link};
     FakeView view;
     cMainLogic logic{state, config, link, connection, offsets, view};
-    FakePanel radio{1}, multi{1};
+    FakePanel radio{PanelKindId::Radio, 1}, multi{PanelKindId::Multi, 1};
 };
 
 TEST_F(MainLogicTest, WaitsOncePerSecondThenConnectsWithVersionTexts) {
@@ -360,13 +363,34 @@ TEST_F(MainLogicTest, ProfileDialogAndSetupRequestsReloadThePanels) {
     EXPECT_EQ(radio.setups, 0);
 }
 
+TEST_F(MainLogicTest, TheMultiPanelsDialogAppliesEveryRadioPanelsSetupAgain) {
+    FakePanel radio2{PanelKindId::Radio, 2}, switchPanel{PanelKindId::Switch, 1};
+    logic.SetPanels({&radio, &multi, &radio2, &switchPanel});
+    const int reloads = radio.reloads;
+    logic.SetupRequested(multi);
+    EXPECT_EQ(radio.applied, 1);
+    EXPECT_EQ(radio2.applied, 1);
+    EXPECT_EQ(switchPanel.applied, 0);
+    EXPECT_EQ(radio.reloads, reloads) << "applied as it is, not reloaded";
+    logic.SetupRequested(switchPanel);
+    logic.SetupRequested(radio2);
+    EXPECT_EQ(radio.applied, 1) << "only after the Multi Panel's dialog";
+}
+
 TEST(MainLogicNames, SimulatorNamesAndVersionText) {
     EXPECT_EQ(cMainLogic::SimulatorName(0), "Any");
     EXPECT_EQ(cMainLogic::SimulatorName(10), "P3D");
-    EXPECT_EQ(cMainLogic::SimulatorName(11), "11") << "no name: the number";
+    EXPECT_EQ(cMainLogic::SimulatorName(11), "FSX64");
+    EXPECT_EQ(cMainLogic::SimulatorName(12), "P3D64");
+    EXPECT_EQ(cMainLogic::SimulatorName(13), "MSFS");
+    EXPECT_EQ(cMainLogic::SimulatorName(14), "14") << "no name: the number";
     EXPECT_EQ(cMainLogic::SimulatorName(-1), "-1");
     EXPECT_EQ(cMainLogic::FsuipcVersionText(4974, 2, ','), "4,9742");
-    EXPECT_EQ(cMainLogic::FsuipcVersionText(3000, 0, '.'), "30");
+    // FSUIPC 5, 6 and 7: the upper digit is the major version, the minor one keeps its three digits.
+    EXPECT_EQ(cMainLogic::FsuipcVersionText(3000, 0, '.'), "3.0000");
+    EXPECT_EQ(cMainLogic::FsuipcVersionText(5151, 0, '.'), "5.1510");
+    EXPECT_EQ(cMainLogic::FsuipcVersionText(6100, 0, ','), "6,1000");
+    EXPECT_EQ(cMainLogic::FsuipcVersionText(7040, 0, '.'), "7.0400");
 }
 
 } // namespace

@@ -47,8 +47,8 @@ inline constexpr float kDefaultAdfInnStep = 0.1f;
 inline constexpr float kDefaultAdfOutStep = 1.0f;
 
 // A field of an action record as the accessors pass it: field 0 the kind,
-// 1 and 2 unsigned 8-bit, 3 signed 16-bit. Every field fits a 32-bit integer.
-using ActionFieldValue = std::int32_t;
+// 1 and 2 unsigned 8-bit, 3 signed 16-bit, 4-11 the custom kinds' fields.
+using ActionFieldValue = actions::ActionFieldValue;
 
 // Locale-aware conversions of the ADF steps: blanks around the number, an
 // optional sign, digits with the user's decimal separator, an optional
@@ -122,8 +122,6 @@ private:
     static bool SetField(actions::EventAction* record, int field, ActionFieldValue value);
     actions::ActionSection Section(const std::string& path);
     void ReadNumbers(const actions::ActionSection& where);
-    void WriteNumber(const actions::ActionSection& where, const std::string& key, bool isDefault,
-                     const std::string& text);
 
     config::cConfiguration& configuration_;
     std::string loadedPath_;  // the profile file LoadSetup read

@@ -23,8 +23,8 @@ inline constexpr int kStateOn = 1;
 const char* SwitchKeyName(int index);
 
 // A field of an action record as the accessors pass it: field 0 the kind,
-// fields 1-3 unsigned 8-bit.
-using ActionFieldValue = std::int32_t;
+// fields 1-3 unsigned 8-bit, 4-11 the custom kinds' fields.
+using ActionFieldValue = actions::ActionFieldValue;
 
 class cSwitchPanelActionsHolder {
 public:
