@@ -100,8 +100,19 @@ void LoadActions(const ActionSection& where, std::span<const ActionRow> rows) {
 }
 
 void WriteAction(const ActionSection& where, const ActionRow& row) {
-    if (row.Action->Kind == row.DefaultKind) where.Store.DeleteKey(where.Path, where.Section, row.Key);
-    else where.Store.WriteString(where.Path, where.Section, row.Key, ActionText(*row.Action));
+    const EventAction& value = *row.Action;
+    const bool isDefault = value.Kind == row.DefaultKind;
+    // The record a text loads as: the default kind, then the text read over it.
+    const auto read = [&](const std::string& seen) {
+        EventAction loaded = value;
+        loaded.Kind = row.DefaultKind;
+        if (ReadActionText(seen, loaded, where.Field3, where.Locale) != ReadResult::Read)
+            return config::SeenText::Unreadable;
+        return loaded.Kind == value.Kind && ActionText(loaded) == ActionText(value) ? config::SeenText::Same
+                                                                                     : config::SeenText::Different;
+    };
+    config::SaveKey(where.Store, where.Path, where.Section, row.Key,
+                    isDefault ? std::nullopt : std::optional<std::string>(ActionText(value)), isDefault, read);
 }
 
 void SaveActions(const ActionSection& where, std::span<const ActionRow> rows) {

@@ -5,6 +5,7 @@
 
 #include "config/ini_store.h"
 #include "config/number_text.h"
+#include "config/save_key.h"
 #include "config/user_messages.h"
 
 #include <cstdint>
@@ -120,11 +121,24 @@ void ReadAction(const ActionSection& where, const ActionRow& row, const std::str
 void LoadActions(const ActionSection& where, std::span<const ActionRow> rows);
 
 // Writes one row: deletes the key when the kind equals the default kind,
-// else writes the record's text.
+// else writes the record's text. A text that does not read stays while the
+// record still holds the default, and one that reads as the record stays as
+// written (see config::SaveKey).
 void WriteAction(const ActionSection& where, const ActionRow& row);
 
 // Writes every row in order.
 void SaveActions(const ActionSection& where, std::span<const ActionRow> rows);
+
+// Saves a number key of a panel's section (see config::SaveKey): deleted
+// when the value is the default, else written as `text`. `read` is the
+// loader's conversion of a text (with the section's locale), nothing for a
+// text it does not take.
+template <class T, class Read>
+void SaveNumber(const ActionSection& where, const std::string& key, T value, T defaultValue, const std::string& text,
+                Read read) {
+    config::SaveValueKey(where.Store, where.Path, where.Section, key, value, defaultValue, text,
+                         [&](const std::string& t) { return read(t, where.Locale); });
+}
 
 // Carrying out an action. The panel logic chooses the moment and the pattern.
 class IActionTarget {

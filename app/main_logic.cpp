@@ -101,6 +101,10 @@ void cMainLogic::SetupRequested(IPanel& panel) {
     state_.SetupPanelIndex = panel.Index();
     RunModal([&] { panel.OpenSetupDialog(); });
     panel.ReloadSetup();
+    // The Radio Panels read settings the Multi Panel's dialog edits.
+    if (panel.Kind() != PanelKindId::Multi) return;
+    for (IPanel* other : panels_)
+        if (other->Kind() == PanelKindId::Radio) other->ApplySetup();
 }
 
 void cMainLogic::Tick() {

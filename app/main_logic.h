@@ -17,11 +17,15 @@
 
 namespace orvex::app {
 
+// The four panel kinds.
+enum class PanelKindId { Radio, Multi, Switch, Bip };
+
 // One panel as the core sees it, whatever its kind. Each kind's adapter
 // (its device control, logic and configuration together) implements it.
 class IPanel {
 public:
     virtual ~IPanel() = default;
+    virtual PanelKindId Kind() const = 0;
     // The panel's 1-based number within its kind.
     virtual std::int16_t Index() const = 0;
     // Once per connected tick, after the exchange.
@@ -33,6 +37,9 @@ public:
     // The profile in use changed or its setup dialog closed: reload the
     // panel's section and apply it.
     virtual void ReloadSetup() = 0;
+    // Applies the setup as it is again (the logic's SetupChanged), without
+    // reloading it.
+    virtual void ApplySetup() = 0;
     // The kind's setup dialog, modal.
     virtual void OpenSetupDialog() = 0;
 };

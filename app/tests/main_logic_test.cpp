@@ -66,16 +66,19 @@ public:
 
 class FakePanel final : public IPanel {
 public:
-    explicit FakePanel(std::int16_t index) : index_(index) {}
+    FakePanel(PanelKindId kind, std::int16_t index) : kind_(kind), index_(index) {}
+    PanelKindId Kind() const override { return kind_; }
     std::int16_t Index() const override { return index_; }
     void RefreshData() override { ++refreshes; }
     void GetPositions() override { ++positions; }
     void SimulatorLost() override { ++lost; }
     void ReloadSetup() override { ++reloads; }
+    void ApplySetup() override { ++applied; }
     void OpenSetupDialog() override { ++setups; }
-    int refreshes = 0, positions = 0, lost = 0, reloads = 0, setups = 0;
+    int refreshes = 0, positions = 0, lost = 0, reloads = 0, applied = 0, setups = 0;
 
 private:
+    PanelKindId kind_;
     std::int16_t index_;
 };
 
@@ -107,7 +110,7 @@ struct MainLogicTest : ::testing::Test {
     simlink::RegisteredOffsets offsets{link};
     FakeView view;
     cMainLogic logic{state, config, link, connection, offsets, view};
-    FakePanel radio{1}, multi{1};
+    FakePanel radio{PanelKindId::Radio, 1}, multi{PanelKindId::Multi, 1};
 };
 
 TEST_F(MainLogicTest, WaitsOncePerSecondThenConnectsWithVersionTexts) {
@@ -296,6 +299,20 @@ TEST_F(MainLogicTest, ProfileDialogAndSetupRequestsReloadThePanels) {
     EXPECT_EQ(state.SetupPanelIndex, 1);
     EXPECT_FALSE(state.DialogOpen);
     EXPECT_EQ(radio.setups, 0);
+}
+
+TEST_F(MainLogicTest, TheMultiPanelsDialogAppliesEveryRadioPanelsSetupAgain) {
+    FakePanel radio2{PanelKindId::Radio, 2}, switchPanel{PanelKindId::Switch, 1};
+    logic.SetPanels({&radio, &multi, &radio2, &switchPanel});
+    const int reloads = radio.reloads;
+    logic.SetupRequested(multi);
+    EXPECT_EQ(radio.applied, 1);
+    EXPECT_EQ(radio2.applied, 1);
+    EXPECT_EQ(switchPanel.applied, 0);
+    EXPECT_EQ(radio.reloads, reloads) << "applied as it is, not reloaded";
+    logic.SetupRequested(switchPanel);
+    logic.SetupRequested(radio2);
+    EXPECT_EQ(radio.applied, 1) << "only after the Multi Panel's dialog";
 }
 
 TEST(MainLogicNames, SimulatorNamesAndVersionText) {

@@ -107,7 +107,7 @@ TileCatalog BuildCatalog() {
     AddTileFunction(c, 48, kGroupMisc, "DOOR.WARNING", false, 0, true, kTileYellow,
                     "Open doors warning annunciator. Standard and NGX mode supported.");
     AddTileFunction(c, 49, kGroupMisc, "ROTOR.LOW.RPM", true, 20, true, kTileYellow,
-                    "Rotor RPM is below the threshold. Only standard mode support.");
+                    "Rotor RPM is below the threshold. Only standard mode support. Threshold scale: 0%=rotor stopped , 100%=rotor at full RPM .");
     AddTileFunction(c, 50, kGroupMisc, "PITOT.HEAT", false, 0, true, kTileGreen,
                     "Pitot heat annunciator. Standard and NGX mode supported.");
     AddTileFunction(c, 51, kGroupMisc, "PARKING.BRAKES", false, 0, true, kTileGreen,

@@ -84,6 +84,8 @@ constexpr double kFuelPressurePerPercent = 30;   // psi * 144; 100% = 20 psi
 constexpr double kOilPressurePerPercent = 300;   // 16384 = 55 psi; 100% = 100 psi
 constexpr double kOilTempPerPercent = 234;       // 16384 = 140 C; 100% = 200 C
 constexpr double kVacuumPercentPerInHg = 20;     // inHg; 100% = 5 inHg
+// Rotor RPM in percent of the rotor's full speed, 16384 = 100 %.
+constexpr double kRotorRpmPerPercent = 16384.0 / 100.0;
 // Tank levels are % * 128 * 65536: 8388608 is a full tank.
 constexpr double kTankLevelPerPercent = 8388608.0 / 100.0;
 
@@ -356,6 +358,7 @@ std::int32_t cBIPPanelLogic::Evaluate(int tile) const {
     case 45: return ngx ? isOne(kKeyNgxMasterCaution) : kNoChange;
     case 47: return isOne(kKeyStallWarning);
     case 48: return ngx ? isOne(kKeyNgxDoors) : nonZero(kKeyDoorsOpen);
+    case 49: return below(kKeyRotorRpm, threshold * kRotorRpmPerPercent);
     case 50: return ngx ? isOne(kKeyNgxCaptPitot) : isOne(kKeyPitotSwitch);
     case 51: return ngx ? isOne(kKeyNgxParkingBrake) : nonZero(kKeyParkingBrake);
     case 52: {
@@ -399,7 +402,7 @@ std::int32_t cBIPPanelLogic::Evaluate(int tile) const {
         if (!ngx || !needs({kKeyNgxFmc1})) return kNoChange;
         return Value(kKeyNgxFmc1) != 0 ? kTileRed : kTileDark;
     default:
-        // The empty entries, ROTOR.LOW.RPM and anything unknown.
+        // The empty entries and anything unknown.
         return kNoChange;
     }
 }
@@ -450,9 +453,5 @@ void cBIPPanelLogic::RefreshData() {
 }
 
 void cBIPPanelLogic::SetTile(int tile, std::int32_t colour) { control_.TurnTile(tile, colour); }
-
-void cBIPPanelLogic::TurnOffTiles() {
-    Guarded([this] { control_.TurnPanel(kTileDark); });
-}
 
 } // namespace orvex::panels::bip

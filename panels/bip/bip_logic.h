@@ -125,9 +125,6 @@ public:
     // configured tiles read in the profile's mode (offsets are only ever
     // added) and shows every tile's legend.
     void SetupChanged();
-    // The simulator is gone: every tile dark; the next refresh after a
-    // reconnection lights them again.
-    void TurnOffTiles();
 
     // True when a tile shows a gear function; set by SetupChanged.
     bool GearTilesUsed() const { return gearTilesUsed_; }

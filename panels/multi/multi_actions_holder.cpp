@@ -47,13 +47,6 @@ bool Set(EventAction* record, int field, ActionFieldValue value) {
 }
 const EventAction& Whole(const EventAction* record) { return record ? *record : kNoAction; }
 
-// A key of a default value is deleted, any other value written.
-void WriteNumber(const actions::ActionSection& where, const std::string& key, bool isDefault,
-                 const std::string& text) {
-    if (isDefault) where.Store.DeleteKey(where.Path, where.Section, key);
-    else where.Store.WriteString(where.Path, where.Section, key, text);
-}
-
 } // namespace
 
 const char* PositionName(int position) {
@@ -271,28 +264,45 @@ void cMultiPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
 void cMultiPanelActionsHolder::SaveSetup() {
     const actions::ActionSection where = Section();
     actions::SaveActions(where, rows_);
+    // Each number as ReadNumbers reads it: a value it refuses is no value.
+    const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
+    const auto byteIf = [](bool (*valid)(std::uint8_t)) {
+        return [valid](const std::string& t, config::NumberLocale l) {
+            const auto v = config::ToByte(t, l);
+            return v && valid(*v) ? v : std::nullopt;
+        };
+    };
+    const auto anyByte = byteIf([](std::uint8_t) { return true; });
+    const auto ngxItem = byteIf([](std::uint8_t item) { return IsNGXItem(item); });
+    const auto course = byteIf([](std::uint8_t value) { return value <= kCourseNav2; });
     for (int p = kAlt; p < kPositionCount; ++p) {
         const std::int16_t value = rotAcceleration_[static_cast<std::size_t>(p)];
-        WriteNumber(where, std::string(kRotAccelerationKey) + kPositionNames[p], value == kDefaultRotAcceleration,
-                    config::DecimalText(value));
+        actions::SaveNumber(where, std::string(kRotAccelerationKey) + kPositionNames[p], value,
+                            kDefaultRotAcceleration, config::DecimalText(value), toInteger);
     }
     for (int b = kAp; b < kButtonCount; ++b) {
         const std::uint8_t item = ngxShort_[static_cast<std::size_t>(b)];
-        WriteNumber(where, std::string(kNGXKey) + kButtonNames[b] + "Short", item == kNGXShortDefaults[b],
-                    config::DecimalText(item));
+        actions::SaveNumber(where, std::string(kNGXKey) + kButtonNames[b] + "Short", item, kNGXShortDefaults[b],
+                            config::DecimalText(item), ngxItem);
     }
     for (int b = kAp; b < kButtonCount; ++b) {
         const std::uint8_t item = ngxLong_[static_cast<std::size_t>(b)];
-        WriteNumber(where, std::string(kNGXKey) + kButtonNames[b] + "Long", item == kNGXLongDefaults[b],
-                    config::DecimalText(item));
+        actions::SaveNumber(where, std::string(kNGXKey) + kButtonNames[b] + "Long", item, kNGXLongDefaults[b],
+                            config::DecimalText(item), ngxItem);
     }
-    WriteNumber(where, kCourseSelKey, CourseSel == kCourseNav1, config::DecimalText(CourseSel));
-    WriteNumber(where, kTrimAccelerationKey, TrimAcceleration == kDefaultTrimAcceleration,
-                config::DecimalText(TrimAcceleration));
-    WriteNumber(where, kTrimSensitivityKey, TrimSensitivity == kDefaultTrimSensitivity,
-                config::DecimalText(TrimSensitivity));
-    WriteNumber(where, kReverseTrimKey, ReverseTrim != 1, "1");
-    WriteNumber(where, kReverseFlapsKey, ReverseFlaps != 1, "1");
+    actions::SaveNumber(where, kCourseSelKey, CourseSel, kCourseNav1, config::DecimalText(CourseSel), course);
+    actions::SaveNumber(where, kTrimAccelerationKey, TrimAcceleration, kDefaultTrimAcceleration,
+                        config::DecimalText(TrimAcceleration), toInteger);
+    actions::SaveNumber(where, kTrimSensitivityKey, TrimSensitivity, kDefaultTrimSensitivity,
+                        config::DecimalText(TrimSensitivity), toInteger);
+    // Stored only when on ("1"); any other value means off.
+    const auto on = [](std::uint8_t v) { return std::uint8_t{v == 1}; };
+    const auto onByte = [&](const std::string& t, config::NumberLocale l) -> std::optional<std::uint8_t> {
+        const auto v = anyByte(t, l);
+        return v ? std::optional<std::uint8_t>(on(*v)) : std::nullopt;
+    };
+    actions::SaveNumber(where, kReverseTrimKey, on(ReverseTrim), std::uint8_t{0}, "1", onByte);
+    actions::SaveNumber(where, kReverseFlapsKey, on(ReverseFlaps), std::uint8_t{0}, "1", onByte);
 }
 
 } // namespace orvex::panels::multi

@@ -232,25 +232,25 @@ void cRadioPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
     }
 }
 
-void cRadioPanelActionsHolder::WriteNumber(const actions::ActionSection& where, const std::string& key,
-                                           bool isDefault, const std::string& text) {
-    if (isDefault) where.Store.DeleteKey(where.Path, where.Section, key);
-    else where.Store.WriteString(where.Path, where.Section, key, text);
-}
-
 void cRadioPanelActionsHolder::SaveSetup() {
     // Back to the profile the values came from: the profile in use may have
     // changed since (a new aircraft while the setup dialog was open).
     const actions::ActionSection where = Section(loadedPath_.empty() ? FilePath() : loadedPath_);
     actions::SaveActions(where, rows_);
+    // Each number as its loader reads it.
+    const auto save = [&where](const std::string& key, auto value, decltype(value) defaultValue, std::string text,
+                               auto read) { actions::SaveNumber(where, key, value, defaultValue, std::move(text), read); };
+    const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
+    const auto toByte = [](const std::string& t, config::NumberLocale l) { return config::ToByte(t, l); };
+    const auto toSingle = [](const std::string& t, config::NumberLocale l) { return ParseSingle(t, l); };
     for (int p = kCom1; p <= kXpdr; ++p)
-        WriteNumber(where, kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p] == 1,
-                    config::DecimalText(acceleration_[p]));
-    WriteNumber(where, kAltimeterUnitKey, AltimeterUnit == 0, config::DecimalText(AltimeterUnit));
-    WriteNumber(where, kDmeModeKey, DMEMode == 0, config::DecimalText(DMEMode));
-    WriteNumber(where, kAdfModeKey, ADFMode == 0, config::DecimalText(ADFMode));
-    WriteNumber(where, kAdfInnStepKey, ADFInnStep == kDefaultAdfInnStep, SingleText(ADFInnStep, where.Locale));
-    WriteNumber(where, kAdfOutStepKey, ADFOutStep == kDefaultAdfOutStep, SingleText(ADFOutStep, where.Locale));
+        save(kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p], std::int16_t{1},
+             config::DecimalText(acceleration_[p]), toInteger);
+    save(kAltimeterUnitKey, AltimeterUnit, std::uint8_t{0}, config::DecimalText(AltimeterUnit), toByte);
+    save(kDmeModeKey, DMEMode, std::uint8_t{0}, config::DecimalText(DMEMode), toByte);
+    save(kAdfModeKey, ADFMode, std::uint8_t{0}, config::DecimalText(ADFMode), toByte);
+    save(kAdfInnStepKey, ADFInnStep, kDefaultAdfInnStep, SingleText(ADFInnStep, where.Locale), toSingle);
+    save(kAdfOutStepKey, ADFOutStep, kDefaultAdfOutStep, SingleText(ADFOutStep, where.Locale), toSingle);
 }
 
 } // namespace orvex::panels::radio

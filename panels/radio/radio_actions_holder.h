@@ -122,8 +122,6 @@ private:
     static bool SetField(actions::EventAction* record, int field, ActionFieldValue value);
     actions::ActionSection Section(const std::string& path);
     void ReadNumbers(const actions::ActionSection& where);
-    void WriteNumber(const actions::ActionSection& where, const std::string& key, bool isDefault,
-                     const std::string& text);
 
     config::cConfiguration& configuration_;
     std::string loadedPath_;  // the profile file LoadSetup read

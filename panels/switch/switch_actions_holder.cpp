@@ -103,10 +103,13 @@ void cSwitchPanelActionsHolder::SaveSetup() {
     actions::SaveActions(where, rows_);
     // "RetractableGear" is stored only when off ("0"), the single-engine
     // options only when on ("1").
+    const auto read = [](const std::string& t, config::NumberLocale l) -> std::optional<bool> {
+        const auto v = config::ParseRoundedInteger(t, l);
+        return v ? std::optional<bool>(*v != 0) : std::nullopt;
+    };
     for (const Option& option : kOptions) {
         const bool value = this->*option.Member;
-        if (value == option.Default) where.Store.DeleteKey(where.Path, where.Section, option.Key);
-        else where.Store.WriteString(where.Path, where.Section, option.Key, value ? "1" : "0");
+        actions::SaveNumber(where, option.Key, value, option.Default, value ? "1" : "0", read);
     }
 }
 

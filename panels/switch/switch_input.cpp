@@ -29,7 +29,21 @@ std::uint32_t SwitchInputDecoder::StateWord(const std::array<std::uint8_t, 4>& r
 void SwitchInputDecoder::OnRawInput(const std::array<std::uint8_t, 4>& report) {
     // A handler that lets messages run (a virtual button's wait, the
     // 737NGX's second click) may meet the next report before it returns.
-    queue_.Run(report, 0, [this](const std::array<std::uint8_t, 4>& r, std::uint32_t) { Decode(r); });
+    queue_.Run(Input{report, false}, 0, [this](const Input& input, std::uint32_t) { Handle(input); });
+}
+
+void SwitchInputDecoder::ReplayPositions() {
+    queue_.Run(Input{{}, true}, 0, [this](const Input& input, std::uint32_t) { Handle(input); });
+}
+
+void SwitchInputDecoder::Handle(const Input& input) {
+    if (!input.replay) {
+        Decode(input.report);
+        return;
+    }
+    // Nothing is known of the switches before the first report: raising
+    // "all off" would switch the simulator's electrics off.
+    if (!firstReport_) Raise(previous_, 0, true);
 }
 
 void SwitchInputDecoder::Decode(const std::array<std::uint8_t, 4>& report) {
@@ -43,8 +57,6 @@ void SwitchInputDecoder::Decode(const std::array<std::uint8_t, 4>& report) {
     firstReport_ = false;
     Raise(state, previous, all);
 }
-
-void SwitchInputDecoder::RaisePositions(std::uint32_t state) { Raise(state, 0, true); }
 
 void SwitchInputDecoder::Raise(std::uint32_t state, std::uint32_t previous, bool all) {
     const std::uint32_t selector = state & kSelectorMask;

@@ -82,15 +82,26 @@ public:
     // Reports dropped because too many arrived during one event handler.
     std::uint32_t DroppedReports() const { return queue_.Dropped(); }
 
-    // Raises every position of a state word read from the panel, as the
-    // first report does (the previous selector given as 0); the previous
-    // state word of the decoding is not changed.
-    void RaisePositions(std::uint32_t state);
+    // Raises every position of the last input report again, as the first
+    // report does (the previous selector given as 0), so that a simulator
+    // that has just connected is brought into line with the panel. Before
+    // the first report nothing is known of the switches and nothing is
+    // raised. Called while a report is being decoded, it waits its turn like
+    // a report and replays what the decoding reached by then.
+    void ReplayPositions();
+    // Whether an input report has been decoded.
+    bool HasPositions() const { return !firstReport_; }
 
     const SwitchScreen& Screen() const { return screen_; }
     std::uint32_t PreviousState() const { return previous_; }
 
 private:
+    // A queued input: a report, or a replay of the last one.
+    struct Input {
+        std::array<std::uint8_t, 4> report{};
+        bool replay = false;
+    };
+    void Handle(const Input& input);
     void Decode(const std::array<std::uint8_t, 4>& report);
     void Raise(std::uint32_t state, std::uint32_t previous, bool all);
     void ShowSelector(std::uint32_t value);
@@ -102,7 +113,7 @@ private:
 
     std::uint32_t previous_ = 0;
     bool firstReport_ = true;
-    ReentryQueue<std::array<std::uint8_t, 4>, 256> queue_;
+    ReentryQueue<Input, 256> queue_;
 
     SwitchScreen screen_;
 };

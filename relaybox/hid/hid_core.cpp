@@ -61,14 +61,16 @@ bool GetCapabilities(IHidSystem& system, const std::string& path, HidCaps& caps)
     return true;
 }
 
-int32_t AutomaticReaderAffinity(int32_t m) {
+uint64_t AutomaticReaderAffinity(uint64_t m) {
     if (m < 3) return 1;
     if (m < 7) return 2;
     if (m < 15) return 4;
-    return m & 0xFFFC;
+    // Below 32 processors the rule keeps its old result (processors 2-15).
+    if (m < (uint64_t{1} << 31)) return m & 0xFFFC;
+    return m & ~uint64_t{3};
 }
 
-int32_t AutomaticTimerAffinity(int32_t m) {
+uint64_t AutomaticTimerAffinity(uint64_t m) {
     if (m < 2) return m;
     if (m < 4) return 2;
     if (m < 8) return 4;

@@ -38,11 +38,16 @@ int Scan(IHidSystem& system, uint32_t vendorId, uint32_t productId, ScanPaths& p
 // capabilities cannot be read.
 bool GetCapabilities(IHidSystem& system, const std::string& path, HidCaps& caps);
 
-// Automatic affinity masks chosen from the process mask m (32-bit, signed
-// comparisons as for the loops' 32-bit Affinity fields):
-// reader: 1 if m < 3; 2 if m < 7; 4 if m < 15; otherwise m & 0xFFFC.
+// Automatic affinity masks chosen from the process mask m. Both keep the
+// loops off the first processors, which the simulator and the system use
+// most:
+// reader: 1 if m < 3; 2 if m < 7; 4 if m < 15; m & 0xFFFC while m has fewer
+//         than 32 processors' bits (below bit 31); from there on every
+//         processor of m but the first two (m & ~3).
 // timer:  m if m < 2; 2 if m < 4; 4 if m < 8; otherwise 12.
-int32_t AutomaticReaderAffinity(int32_t processMask);
-int32_t AutomaticTimerAffinity(int32_t processMask);
+// The comparisons are on the whole 64-bit mask: a mask of 32 or more
+// processors is a large mask, not a negative number.
+uint64_t AutomaticReaderAffinity(uint64_t processMask);
+uint64_t AutomaticTimerAffinity(uint64_t processMask);
 
 } // namespace orvex::hid

@@ -18,19 +18,17 @@ bool ReadCapabilities(const std::string& path, hid::HidCaps& caps) {
     return hid::GetCapabilities(Devices(), path, caps);
 }
 
-// The loops' Affinity fields are 32-bit, and so is the rule.
-uint64_t AutomaticReaderAffinity(uint64_t processMask) {
-    return static_cast<uint32_t>(hid::AutomaticReaderAffinity(static_cast<int32_t>(processMask)));
-}
+uint64_t AutomaticReaderAffinity(uint64_t processMask) { return hid::AutomaticReaderAffinity(processMask); }
 
-uint64_t AutomaticTimerAffinity(uint64_t processMask) {
-    return static_cast<uint32_t>(hid::AutomaticTimerAffinity(static_cast<int32_t>(processMask)));
-}
+uint64_t AutomaticTimerAffinity(uint64_t processMask) { return hid::AutomaticTimerAffinity(processMask); }
 
 void ApplyLoopPriority(long priority, long affinity, uint64_t (*automatic)(uint64_t processMask)) {
     process::SetProcessPriority(0, 0, static_cast<uint32_t>(priority));
     const uint64_t processMask = process::CurrentProcessAffinity();
-    const uint64_t mask = affinity == -1 ? automatic(processMask) : static_cast<uint32_t>(affinity);
+    // With the process mask unknown there is nothing to choose from: the
+    // affinity is left as it is rather than pinned to processor 0.
+    const uint64_t mask =
+        affinity == -1 ? (processMask == 0 ? 0 : automatic(processMask)) : static_cast<uint32_t>(affinity);
     if (mask != 0) process::SetCurrentProcessAffinity(mask);
 }
 

@@ -91,10 +91,10 @@ printf '[BIPPanel1]\r\nT0=GEAR_DOWN\r\nT1=COMBINED_GEAR\r\nT9=BEACON_LIGHT,Yello
 
 title "Orvex starts with a virtual Radio, Multi, Switch and BIP panel; no simulator yet"
 start_panels --radio 1 --multi 1 --switch 1 --bip 1
-# The Switch Panel's battery and avionics switches are on: the simulator is
-# brought into line with the panel when it connects.
-for sw in bat alt avionics; do panel switch $SWITCH $sw on >/dev/null; done
 start_orvex "$PROGRAM" 5
+# The Switch Panel's battery and avionics switches go on: the simulator is
+# brought into line with the panel's last report when it connects.
+for sw in bat alt avionics; do panel switch $SWITCH $sw on >/dev/null; done
 echo "   Orvex: $(tool text OrvexMain - 101)"
 shot 01-waiting
 
@@ -202,7 +202,7 @@ sim buttons 4 | tail -n +2 | sed 's/^/     /'
 echo "   Orvex.ini [Aircrafts]: $(sed -n '/\[Aircrafts\]/,/^\[/p' "$PROGRAM/Orvex.ini" | tr -d '\r' | grep '=' | tr '\n' ' ')"
 shot 09-profile
 
-title "The simulator stops: the displays go dark"
+title "The simulator stops: the displays and lamps go dark; the BIP keeps its tiles"
 sim quit >/dev/null
 sleep 2
 report 2>/dev/null || true

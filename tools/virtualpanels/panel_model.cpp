@@ -238,9 +238,12 @@ std::optional<std::vector<uint8_t>> PanelModel::ReadFeature(uint8_t reportId, si
             out.assign(length, 0);
             out[0] = reportId;
         }
+    } else if (kind_ == PanelKind::Switch) {
+        // Its one feature report holds the lamps; nothing says the panel
+        // answers a read, least of all with its switches.
+        return std::nullopt;
     } else {
-        // The positions need 4 bytes even where the written report is shorter.
-        if (reportId != 0 || length > std::max<size_t>(info.featureLength, 4)) return std::nullopt;
+        if (reportId != 0 || length > info.featureLength) return std::nullopt;
         out.assign(length, 0);
         const uint8_t data[3] = {static_cast<uint8_t>(held_ >> 16), static_cast<uint8_t>(held_ >> 8),
                                  static_cast<uint8_t>(held_)};

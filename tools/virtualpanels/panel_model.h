@@ -86,12 +86,16 @@ public:
     // A SetFeature: accepted when its id and size are the panel's; the last
     // report of each id is kept.
     bool WriteFeature(const uint8_t* report, size_t size);
-    // A GetFeature of `length` bytes for `reportId`. Panels with input answer
-    // id 0 with their held positions in bytes 1-3 (the rest 0); the BIP
-    // answers with the last report of that id. nullopt: not answered.
+    // A GetFeature of `length` bytes for `reportId`. The Radio and Multi
+    // Panels answer id 0 with their held positions in bytes 1-3 (the rest 0);
+    // the BIP answers with the last report of that id; the Switch Panel does
+    // not answer. nullopt: not answered.
     std::optional<std::vector<uint8_t>> ReadFeature(uint8_t reportId, size_t length);
     // The last report written with that id (empty: none yet).
     std::vector<uint8_t> LastFeature(uint8_t reportId) const;
+    // The panel lost power: it forgets every report it was sent (it shows
+    // nothing until it is told again). Its switches stay where they are.
+    void ForgetFeatures() { features_.clear(); }
     // The id `feature <dev>` shows without one: 0, or 0xB8 (tiles) for the BIP.
     uint8_t DefaultFeatureId() const { return kind_ == PanelKind::Bip ? 0xB8 : 0; }
     const FeatureStats& Stats() const { return stats_; }

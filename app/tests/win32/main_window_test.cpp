@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "orvex_version.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -25,11 +27,13 @@ public:
     ~PagePanel() override {
         if (::IsWindow(window_)) ::DestroyWindow(window_);
     }
+    app::PanelKindId Kind() const override { return app::PanelKindId::Radio; }
     std::int16_t Index() const override { return index_; }
     void RefreshData() override {}
     void GetPositions() override {}
     void SimulatorLost() override {}
     void ReloadSetup() override {}
+    void ApplySetup() override {}
     void OpenSetupDialog() override {}
     HWND Control() const override { return window_; }
     bool Connect(const std::string&, std::string&) override { return true; }
@@ -133,6 +137,21 @@ TEST_F(MainWindowTest, StatusProfilesAndLoad) {
     RECT r{};
     ::GetWindowRect(window.Handle(), &r);
     EXPECT_NEAR((r.left + r.right) / 2, 640, 2);
+}
+
+TEST_F(MainWindowTest, MainPageShowsTheProjectVersion) {
+    HWND page = ::FindWindowExA(window.Handle(), nullptr, "OrvexMainPage", nullptr);
+    ASSERT_NE(page, nullptr);
+    HWND version = ::GetDlgItem(page, frmMain::IDC_LBLVERSION);
+    char text[64] = {};
+    ::GetWindowTextA(version, text, sizeof(text));
+    EXPECT_STREQ(text, "Version " ORVEX_VERSION_TEXT);
+    EXPECT_TRUE(::GetWindowLongA(version, GWL_STYLE) & WS_VISIBLE);
+    RECT label{}, client{};
+    ::GetWindowRect(version, &label);
+    ::GetWindowRect(page, &client);
+    EXPECT_GT(label.right - label.left, 0);
+    EXPECT_LE(label.right, client.right) << "inside the page";
 }
 
 TEST_F(MainWindowTest, TrayIconRecordAndDoubleClick) {

@@ -182,6 +182,22 @@ TEST_F(BIPLogicFixture, ThresholdFunctionsCompareAtTheirScale) {
     for (int t = 0; t < 5; ++t) EXPECT_EQ(Colour(t), kTileDark) << t;
 }
 
+TEST_F(BIPLogicFixture, RotorLowRpmLightsBelowItsThresholdOfFullRotorSpeed) {
+    Start("T0=ROTOR_LOW_RPM\nT1=ROTOR_LOW_RPM,Red,90\n");
+    EXPECT_TRUE(offsets.OffsetExists("ROTOR-RPM"));
+    Put<std::int32_t>(0x0908, 3276);  // just under 20 % of 16384
+    Tick();
+    EXPECT_EQ(Colour(0), kTileYellow) << "the catalogue's colour and 20 %";
+    EXPECT_EQ(Colour(1), kTileRed);
+    Put<std::int32_t>(0x0908, 3277);
+    Tick();
+    EXPECT_EQ(Colour(0), kTileDark);
+    EXPECT_EQ(Colour(1), kTileRed);
+    Put<std::int32_t>(0x0908, 16384);  // the rotor at full speed
+    Tick();
+    EXPECT_EQ(Colour(1), kTileDark);
+}
+
 TEST_F(BIPLogicFixture, FuelLowWithoutCapacityKeepsTheTile) {
     Start("T0=FUEL_LOW,Yellow,15\n");
     Put<std::int32_t>(0x1240, 100);
@@ -316,12 +332,12 @@ TEST_F(BIPLogicFixture, NgxPresetAnnunciators) {
 }
 
 TEST_F(BIPLogicFixture, FunctionsWithoutARuleKeepTheirTile) {
-    Start("T0=ROTOR_LOW_RPM\nT1=AP_PRST\nT2=DME\n");
+    Start("T0=MASTER_CAUTION\nT1=AP_PRST\nT2=DME\n");
     control.tiles.TurnTile(0, kTileRed);
     control.tiles.TurnTile(1, kTileYellow);
     control.tiles.TurnTile(5, kTileGreen);  // no function: dark
     Tick();
-    EXPECT_EQ(Colour(0), kTileRed);
+    EXPECT_EQ(Colour(0), kTileRed);     // MASTER.CAUTION in standard mode
     EXPECT_EQ(Colour(1), kTileYellow);  // A/P P/RST in standard mode
     EXPECT_EQ(Colour(5), kTileDark);
     EXPECT_EQ(logic.Evaluate(0), cBIPPanelLogic::kNoChange);
@@ -355,17 +371,6 @@ TEST_F(BIPLogicFixture, KeysRemovedAndAddedByAnotherPanelAreReadAfresh) {
     Tick();
     EXPECT_EQ(Colour(0), kTileGreen);
     EXPECT_EQ(Colour(1), kTileDark);
-}
-
-TEST_F(BIPLogicFixture, SimulatorLostDarkensAndReconnectionRelights) {
-    Start("T0=PITOT_HEAT\n");
-    Put<std::uint8_t>(0x029C, 1);
-    Tick();
-    ASSERT_EQ(Colour(0), kTileGreen);
-    logic.TurnOffTiles();
-    EXPECT_TRUE(control.tiles.AllDark());
-    Tick();
-    EXPECT_EQ(Colour(0), kTileGreen);
 }
 
 } // namespace

@@ -17,14 +17,11 @@ public:
     }
 
     // IPanel
+    app::PanelKindId Kind() const override { return app::PanelKindId::Bip; }
     void GetPositions() override {}  // the BIP has no input
-    // Dark while there is no simulator, as the other panels are: an
-    // annunciator should not go on showing the state of an aircraft that is
-    // gone. The next refresh after reconnecting lights the tiles again.
-    void SimulatorLost() override {
-        if (logic_) logic_->TurnOffTiles();
-        else control_.TurnPanel(kTileDark);
-    }
+    // The tiles are left as they are when the simulator goes; the first
+    // refresh after reconnecting brings them up to date.
+    void SimulatorLost() override {}
     void OpenSetupDialog() override {
         const MonitorList monitors = Monitors();
         win32::frmBIPPanelSetup dialog(services_.Configuration, services_.State, index_, control_, monitors);

@@ -35,6 +35,7 @@ public:
     }
 
     // IPanel
+    app::PanelKindId Kind() const override { return app::PanelKindId::Multi; }
     void GetPositions() override { control_.GetPositions(); }
     void SimulatorLost() override { control_.TurnOffDisplay(); }
     void OpenSetupDialog() override {

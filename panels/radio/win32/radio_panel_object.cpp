@@ -18,6 +18,7 @@ public:
     }
 
     // IPanel
+    app::PanelKindId Kind() const override { return app::PanelKindId::Radio; }
     void GetPositions() override { control_.GetPositions(); }
     void SimulatorLost() override { control_.TurnOffDisplay(); }
     void OpenSetupDialog() override {

@@ -108,15 +108,45 @@ TEST_F(DecoderFixture, ReportsArrivingDuringAHandlerKeepTheirOrder) {
     EXPECT_EQ(decoder.DroppedReports(), 0u);
 }
 
-TEST_F(DecoderFixture, RaisePositionsRepeatsEveryPositionWithoutTouchingTheDecoding) {
-    Feed(0x002000 | 0x04);
+// Connection sync: what the simulator is told at connection is what the
+// panel last sent, never a state nobody reported.
+TEST_F(DecoderFixture, ReplayRaisesTheLastReportsPositionsAndNothingBeforeTheFirst) {
+    decoder.ReplayPositions();
+    EXPECT_TRUE(events.log.empty()) << "no report yet: nothing is known of the switches";
+    EXPECT_FALSE(decoder.HasPositions());
+
+    Feed(0x002000 | 0x08);
+    Feed(0x008000 | 0x400000 | 0x04);  // magneto L, COWL on, lever UP
     events.log.clear();
-    decoder.RaisePositions(0x008000 | 0x400000 | 0x04);
+    decoder.ReplayPositions();
     ASSERT_EQ(events.log.size(), 15u);
     EXPECT_EQ(events.log.front(), "selector 3 from 0");
     EXPECT_EQ(events.log[7], "switch 12 on");
     EXPECT_EQ(events.log.back(), "gear up");
-    EXPECT_EQ(decoder.PreviousState(), 0x002000u | 0x04u);
+    EXPECT_EQ(decoder.PreviousState(), 0x008000u | 0x400000u | 0x04u) << "the decoding goes on from there";
+    EXPECT_EQ(Feed(0x008000 | 0x04), (std::vector<std::string>{"raw", "switch 12 off"}));
+}
+
+TEST_F(DecoderFixture, AReplayAskedForDuringAHandlerWaitsForTheReportInHand) {
+    Feed(0x002000 | 0x08);
+    bool nested = false;
+    events.onEvent = [&] {
+        if (nested) return;
+        nested = true;
+        // While BAT's handler waits, the simulator connects (a replay) and
+        // then ALT goes on.
+        decoder.ReplayPositions();
+        decoder.OnRawInput(Report(0x010000 | 0x020000 | 0x002000 | 0x08));
+    };
+    const auto log = Feed(0x010000 | 0x002000 | 0x08);
+    ASSERT_EQ(log.size(), 2u + 15u + 2u);
+    EXPECT_EQ(log[0], "raw");
+    EXPECT_EQ(log[1], "switch 6 on");
+    EXPECT_EQ(log[2], "selector 1 from 0") << "the replay after BAT's report, with BAT on";
+    EXPECT_EQ(log[3], "switch 6 on");
+    EXPECT_EQ(log[4], "switch 7 off");
+    EXPECT_EQ(log[17], "raw");
+    EXPECT_EQ(log[18], "switch 7 on");
 }
 
 } // namespace

@@ -113,13 +113,9 @@ void ctlSwitchPanel::OnRawInput(const std::array<std::uint8_t, 4>& report) {
 }
 
 void ctlSwitchPanel::GetPositions() {
-    if (!decoder_ || Closing()) return;
-    // Report ID and the three bytes of the state word.
-    std::array<std::uint8_t, 4> feature{};
-    // A panel that cannot be read says nothing of its switches; raising
-    // "all off" would switch the simulator's electrics off.
-    if (!ReadFeature(feature.data(), feature.size())) return;
-    decoder_->RaisePositions(SwitchInputDecoder::StateWord(feature));
+    // The panel's feature report holds only its lamps: the positions come
+    // from the last input report the panel sent.
+    if (decoder_ && !Closing()) decoder_->ReplayPositions();
 }
 
 // --- Connection ---------------------------------------------------------------
@@ -137,6 +133,12 @@ void ctlSwitchPanel::ChangeLights(std::optional<std::int32_t> nose, std::optiona
     lastReport_ = lamps_.Buffer();
     ++reportsSent_;
     ScreenChanged(screen::kLamps);
+    SendFeature(lastReport_.data(), lastReport_.size());
+}
+
+void ctlSwitchPanel::ResendAll() {
+    lastReport_ = lamps_.Buffer();
+    ++reportsSent_;
     SendFeature(lastReport_.data(), lastReport_.size());
 }
 

@@ -18,6 +18,7 @@ public:
     }
 
     // IPanel
+    app::PanelKindId Kind() const override { return app::PanelKindId::Switch; }
     void GetPositions() override { control_.GetPositions(); }
     void SimulatorLost() override {
         // Through the logic, so that its next refresh lights them again.

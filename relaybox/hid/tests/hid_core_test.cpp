@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <vector>
 
 using namespace orvex::hid;
 
@@ -150,17 +151,58 @@ TEST(GetCapabilities, LeavesThePreviousCapsWhenThePathIsGone) {
 
 TEST(Affinity, ReaderAndTimerRules) {
     struct Case {
-        int32_t mask, reader, timer;
+        uint64_t mask, reader, timer;
     };
     const Case cases[] = {
         {0, 1, 0},      {1, 1, 1},      {2, 1, 2},       {3, 2, 2},      {4, 2, 4},
         {6, 2, 4},      {7, 4, 4},      {8, 4, 12},      {14, 4, 12},    {15, 12, 12},
         {0xFF, 0xFC, 12}, {0x1FFFF, 0xFFFC, 12},
-        // A mask with the sign bit set compares below every bound.
-        {static_cast<int32_t>(0xFFFFFFFFu), 1, static_cast<int32_t>(0xFFFFFFFFu)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AutomaticReaderAffinity(c.mask), c.reader) << "mask " << c.mask;
         EXPECT_EQ(AutomaticTimerAffinity(c.mask), c.timer) << "mask " << c.mask;
+    }
+}
+
+// Machines of n logical processors (mask with the n low bits set): the loops
+// keep off processors 0 and 1 at every size; from 32 processors on the mask
+// is not read as a negative number (which pinned both to processor 0).
+TEST(Affinity, MasksOfEveryMachineSizeKeepOffTheFirstProcessors) {
+    struct Case {
+        int processors;
+        uint64_t reader, timer;
+    };
+    const Case cases[] = {
+        {2, 0x2, 0x2},
+        {4, 0xC, 12},
+        {8, 0xFC, 12},
+        {16, 0xFFFC, 12},
+        {24, 0xFFFC, 12},
+        {28, 0xFFFC, 12},
+        {32, 0xFFFFFFFCull, 12},
+        {48, 0xFFFFFFFFFFFCull, 12},
+        {64, ~uint64_t{3}, 12},
+    };
+    for (const auto& c : cases) {
+        const uint64_t mask = c.processors == 64 ? ~uint64_t{0} : (uint64_t{1} << c.processors) - 1;
+        EXPECT_EQ(AutomaticReaderAffinity(mask), c.reader) << c.processors << " processors";
+        EXPECT_EQ(AutomaticTimerAffinity(mask), c.timer) << c.processors << " processors";
+    }
+}
+
+// Below 32 processors every mask gives what the 32-bit signed rule gave.
+TEST(Affinity, MasksBelowThirtyTwoProcessorsKeepTheirResults) {
+    const auto oldReader = [](int32_t m) -> int32_t { return m < 3 ? 1 : m < 7 ? 2 : m < 15 ? 4 : (m & 0xFFFC); };
+    const auto oldTimer = [](int32_t m) -> int32_t { return m < 2 ? m : m < 4 ? 2 : m < 8 ? 4 : 12; };
+    std::vector<uint64_t> masks;
+    for (uint64_t m = 0; m <= 0x1FFFF; ++m) masks.push_back(m);
+    for (int n = 17; n < 32; ++n) {
+        masks.push_back((uint64_t{1} << n) - 1);
+        masks.push_back(uint64_t{1} << (n - 1));
+        masks.push_back(((uint64_t{1} << n) - 1) & ~uint64_t{0xF0F0});
+    }
+    for (uint64_t m : masks) {
+        ASSERT_EQ(AutomaticReaderAffinity(m), static_cast<uint64_t>(oldReader(static_cast<int32_t>(m)))) << m;
+        ASSERT_EQ(AutomaticTimerAffinity(m), static_cast<uint64_t>(oldTimer(static_cast<int32_t>(m)))) << m;
     }
 }

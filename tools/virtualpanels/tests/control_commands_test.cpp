@@ -113,7 +113,7 @@ TEST_F(Commands, FeatureReportsAreCheckedKeptAndCounted) {
     EXPECT_FALSE(radio.WriteFeature(display.data(), display.size())) << "unknown id";
     EXPECT_EQ(Run("writes 1"), "ok 1");
     EXPECT_EQ(Run("feature 1"), "ok 0001" + std::string(42, 'F'));
-    EXPECT_EQ(Run("stats 1"), "ok writes=1 rejected=2 reads=0 reports=0 plugged");
+    EXPECT_EQ(Run("stats 1"), "ok writes=1 rejected=2 reads=0 reports=0 opens=0 plugged");
 
     PanelModel& bip = bank.Find(4)->model;
     const uint8_t tiles[7] = {0xB8, 1, 2, 3, 4, 5, 6};
@@ -127,14 +127,14 @@ TEST_F(Commands, FeatureReportsAreCheckedKeptAndCounted) {
     EXPECT_EQ(Run("feature 2"), "ok") << "nothing written yet";
 }
 
-TEST_F(Commands, FeatureReadsAnswerWithThePositions) {
+TEST_F(Commands, FeatureReadsAnswerWithThePositionsSaveTheSwitchPanel) {
     Run("switch 3 bat on");
     Run("gear 3 up");
     PanelModel& sw = bank.Find(3)->model;
-    EXPECT_EQ(sw.ReadFeature(0, 4), (std::vector<uint8_t>{0, 0x01, 0x20, 0x04}));
-    EXPECT_EQ(sw.ReadFeature(0, 2), (std::vector<uint8_t>{0, 0x01}));
+    // The Switch Panel's feature report is its lamps: a read gets no answer.
+    EXPECT_FALSE(sw.ReadFeature(0, 4));
+    EXPECT_FALSE(sw.ReadFeature(0, 2));
     EXPECT_FALSE(sw.ReadFeature(1, 4));
-    EXPECT_FALSE(sw.ReadFeature(0, 5));
     // A knob pulse is not a position.
     PanelModel& radio = bank.Find(1)->model;
     radio.SetPulse(0x01, true);
@@ -143,7 +143,8 @@ TEST_F(Commands, FeatureReadsAnswerWithThePositions) {
     EXPECT_EQ(read->size(), 23u);
     EXPECT_EQ((*read)[1], 0x81);
     EXPECT_EQ((*read)[3], 0x00);
-    EXPECT_EQ(sw.Stats().reads, 2u);
+    EXPECT_EQ(radio.Stats().reads, 1u);
+    EXPECT_EQ(sw.Stats().reads, 0u);
 }
 
 TEST_F(Commands, UnpluggedPanelsSendNothing) {
@@ -159,4 +160,39 @@ TEST_F(Commands, UnpluggedPanelsSendNothing) {
         if (auto r = Apply(bank, turn.steps[i])) reports.push_back(*r);
     }
     EXPECT_EQ(reports.size(), 2u);
+}
+
+TEST_F(Commands, PowerCycleKeepsThePathButForgetsWhatThePanelShowed) {
+    const std::string path = bank.Find(1)->path;
+    const uint8_t report[23] = {0, 1, 2, 3};
+    ASSERT_TRUE(bank.Find(1)->model.WriteFeature(report, sizeof(report)));
+    Run("switch 1 0x4000 on");
+
+    Plan plan = Interpret(bank, "powercycle 1 250");
+    EXPECT_EQ(plan.reply, "ok");
+    ASSERT_EQ(plan.steps.size(), 2u);
+    EXPECT_EQ(plan.steps[1].atMs, 250);
+    Apply(bank, plan.steps[0]);
+    EXPECT_FALSE(bank.Find(1)->present);
+    EXPECT_TRUE(bank.Find(1)->model.LastFeature(0).empty()) << "dark until told again";
+    Apply(bank, plan.steps[1]);
+    EXPECT_TRUE(bank.Find(1)->present);
+    EXPECT_EQ(bank.Find(1)->path, path);
+    EXPECT_EQ(bank.Find(1)->model.Positions() & 0x4000, 0x4000u) << "its switches stay";
+    EXPECT_EQ(Run("powercycle 1 -5"), "error bad time -5");
+}
+
+TEST_F(Commands, ReplugGivesANewPathWithTheSameIdsEachTime) {
+    const std::string first = bank.Find(2)->path;
+    Run("replug 2 0");
+    const std::string second = bank.Find(2)->path;
+    Run("replug 2");
+    const std::string third = bank.Find(2)->path;
+    EXPECT_NE(second, first);
+    EXPECT_NE(third, second);
+    EXPECT_EQ(second, "\\\\?\\hid#vid_06a3&pid_0d06&virt#2r1#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+    EXPECT_EQ(second.substr(0, 26), first.substr(0, 26)) << "IDs at their places";
+    EXPECT_TRUE(bank.Find(2)->present);
+    EXPECT_EQ(Run("opens 2"), "ok 0");
+    EXPECT_NE(Run("stats 2").find(" opens=0 "), std::string::npos);
 }

@@ -1,6 +1,6 @@
 // The Switch Panel control against a virtual panel: input through a
 // Relaybox reader, the gear lamps through feature reports, the positions
-// read from the panel, the start-up lamp show and the darkening when the
+// of the last report replayed, the start-up lamp show and the darkening when the
 // control goes.
 #include "panels/switch/win32/ctl_switch_panel.h"
 
@@ -55,6 +55,9 @@ TEST_F(SwitchControlTest, DecodesThePanelAndWritesItsLamps) {
     ExpectFixedSize();
 
     ConnectPanel();
+    // Before the panel sent anything, nothing is known of its switches.
+    control->GetPositions();
+    EXPECT_TRUE(events.log.empty());
     // The first report (BAT on) raises every position: magneto OFF, the
     // thirteen switches, the lever DOWN (the virtual panel's start).
     ASSERT_TRUE(panels.Ok("switch 1 bat on"));
@@ -77,9 +80,12 @@ TEST_F(SwitchControlTest, DecodesThePanelAndWritesItsLamps) {
     EXPECT_EQ(control->Screen().selector, kSelBoth);
     EXPECT_EQ(control->Screen().gear, LeverPosition::Up);
 
-    // The positions read from the panel, all of them again.
+    // The positions of the last report, all of them again; the panel's
+    // feature report (its lamps) is not read for them.
     events.log.clear();
+    const std::string statsBefore = panels.Command("stats 1");
     control->GetPositions();
+    EXPECT_EQ(panels.Command("stats 1"), statsBefore);
     ASSERT_EQ(events.log.size(), 15u);
     EXPECT_EQ(events.log.front(), "selector 4 0");
     EXPECT_EQ(events.log.back(), "gear up");
