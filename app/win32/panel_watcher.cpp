@@ -65,12 +65,13 @@ PanelWatcher::PanelWatcher(frmMain& window, cMainLogic& logic, ProgramState& sta
 PanelWatcher::~PanelWatcher() {
     if (timerPeriod_ != 0 && window_.Handle()) ::KillTimer(window_.Handle(), kTimerCheck);
     if (notify_) ::UnregisterDeviceNotification(notify_);
-    serverWatch_.reset();
+    watches_.clear();
 }
 
 void PanelWatcher::AddPanel(int kind, IPanelObject& panel, bool connected) {
     presence_.AddSlot(kind, panel.Index(), connected ? panel.DevicePath() : std::string(), connected);
     objects_.push_back(&panel);
+    serverOf_.push_back(0);
 }
 
 void PanelWatcher::Start() {
@@ -117,7 +118,7 @@ bool PanelWatcher::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         result = TRUE;
         return true;
     case kMsgServerEnded:
-        if (serverWatch_ && serverWatch_->Id() == static_cast<DWORD>(wParam)) ServerEnded();
+        ServerEnded(static_cast<DWORD>(wParam));
         result = 0;
         return true;
     case kMsgTellServerDown:
@@ -151,6 +152,7 @@ void PanelWatcher::LoseSlot(std::size_t slot, const char* status, bool serverGon
     }
     if (!presence_.Lost(slot)) return;
     busy_ = true;
+    serverOf_[slot] = 0;
     if (IPanelObject* panel = objects_[slot]) panel->DeviceGone(status, serverGone);
     window_.UpdatePanelsText();
     busy_ = false;
@@ -162,10 +164,9 @@ void PanelWatcher::RunPending() {
     std::vector<std::size_t> lost;
     lost.swap(pendingLost_);
     for (std::size_t slot : lost) LoseSlot(slot, kStatusGone, false);
-    if (pendingServerEnded_) {
-        pendingServerEnded_ = false;
-        ServerEnded();
-    }
+    std::vector<DWORD> ended;
+    ended.swap(pendingServerEnded_);
+    for (DWORD id : ended) ServerEnded(id);
     if (pendingCheck_ || !lost.empty()) {
         const bool resend = pendingResend_;
         pendingCheck_ = false;
@@ -203,10 +204,12 @@ void PanelWatcher::Check(bool resendPresent) {
         for (std::size_t kind = 0; kind < listed.size(); ++kind) {
             SlotMatch match = MatchSlots(presence_.Slots(), static_cast<int>(kind), listed[kind]);
             for (std::size_t slot : presence_.Apply(match, static_cast<int>(kind))) {
+                serverOf_[slot] = 0;
                 if (IPanelObject* panel = objects_[slot]) panel->DeviceGone(kStatusGone, false);
                 changed = true;
             }
             objects_.resize(presence_.Slots().size(), nullptr);
+            serverOf_.resize(presence_.Slots().size(), 0);
             for (const SlotMatch::Arrival& arrival : match.Arrivals)
                 if (ConnectSlot(arrival.Slot, arrival.Path)) connected.push_back(arrival.Slot);
         }
@@ -219,8 +222,8 @@ void PanelWatcher::Check(bool resendPresent) {
         if (!connected.empty()) {
             changed = true;
             UpdatePanelOrder();
-            WatchServer();
         }
+        WatchServer();
     }
     server.Reset();
     if (changed) window_.UpdatePanelsText();
@@ -250,19 +253,29 @@ bool PanelWatcher::ConnectSlot(std::size_t slot, const std::string& path) {
         return false;
     }
     presence_.Restored(slot, path);
+    serverOf_[slot] = 0;  // learnt by WatchServer
     ++restores_;
     return true;
 }
 
-void PanelWatcher::ServerEnded() {
+void PanelWatcher::ServerEnded(DWORD processId) {
+    const auto watch = std::find_if(watches_.begin(), watches_.end(),
+                                    [&](const std::unique_ptr<ServerWatch>& w) { return w->Id() == processId; });
+    if (watch == watches_.end()) return;
     if (busy_) {
-        pendingServerEnded_ = true;
+        pendingServerEnded_.push_back(processId);
         return;
     }
-    serverWatch_.reset();
+    watches_.erase(watch);
     busy_ = true;
-    for (std::size_t slot : presence_.ServerLost(::GetTickCount64()))
-        if (IPanelObject* panel = objects_[slot]) panel->DeviceGone(kStatusServer, true);
+    // The panels it read are gone with it; it is started again (COM starts
+    // a new one) and they reconnect.
+    presence_.ServerDown(::GetTickCount64());
+    for (std::size_t slot = 0; slot < objects_.size(); ++slot) {
+        if (serverOf_[slot] != processId) continue;
+        serverOf_[slot] = 0;
+        if (presence_.Lost(slot) && objects_[slot]) objects_[slot]->DeviceGone(kStatusServer, true);
+    }
     for (std::size_t slot = 0; slot < objects_.size(); ++slot)
         if (objects_[slot] && !presence_.Slot(slot).Present && !presence_.Slot(slot).Path.empty())
             objects_[slot]->ShowStatus(kStatusServer);
@@ -294,12 +307,22 @@ bool PanelWatcher::StartServer(com::ComPtr<IcHidD>& server) {
 }
 
 void PanelWatcher::WatchServer() {
-    DWORD id = 0;
-    for (std::size_t slot = 0; slot < objects_.size() && id == 0; ++slot)
-        if (objects_[slot] && presence_.Slot(slot).Present) id = objects_[slot]->ServerProcessId();
-    if (id == 0 || (serverWatch_ && serverWatch_->Id() == id)) return;
-    serverWatch_ = std::make_unique<ServerWatch>(window_.Handle(), id);
-    if (!serverWatch_->Watching()) serverWatch_.reset();
+    for (std::size_t slot = 0; slot < objects_.size(); ++slot) {
+        if (!objects_[slot] || !presence_.Slot(slot).Present || serverOf_[slot] != 0) continue;
+        const DWORD id = objects_[slot]->ServerProcessId();
+        serverOf_[slot] = id;
+        if (id == 0) continue;
+        const bool watched = std::any_of(watches_.begin(), watches_.end(),
+                                         [&](const std::unique_ptr<ServerWatch>& w) { return w->Id() == id; });
+        if (watched) continue;
+        watches_.push_back(std::make_unique<ServerWatch>(window_.Handle(), id));
+        // A server that ended before it could be watched ended all the same.
+        if (!watches_.back()->Watching()) ::PostMessageA(window_.Handle(), kMsgServerEnded, id, 0);
+    }
+    // Watches of servers no panel uses any more go.
+    std::erase_if(watches_, [&](const std::unique_ptr<ServerWatch>& w) {
+        return std::find(serverOf_.begin(), serverOf_.end(), w->Id()) == serverOf_.end();
+    });
 }
 
 void PanelWatcher::UpdateTimer() {

@@ -74,7 +74,7 @@ private:
     void Check(bool resendPresent);
     void LoseSlot(std::size_t slot, const char* status, bool serverGone);
     bool ConnectSlot(std::size_t slot, const std::string& path);
-    void ServerEnded();
+    void ServerEnded(DWORD processId);
     bool StartServer(com::ComPtr<IcHidD>& server);
     void WatchServer();
     void UpdateTimer();
@@ -92,11 +92,13 @@ private:
     PanelPresence presence_;
     std::vector<IPanelObject*> objects_;  // by slot; the window owns them
     HDEVNOTIFY notify_ = nullptr;
-    std::unique_ptr<ServerWatch> serverWatch_;
+    // One watch per server process the panels are read by (normally one).
+    std::vector<std::unique_ptr<ServerWatch>> watches_;
+    std::vector<DWORD> serverOf_;  // by slot: the process that reads it (0: none known)
     UINT timerPeriod_ = 0;
     bool busy_ = false;  // a check runs (it lets messages run while it connects)
     std::vector<std::size_t> pendingLost_;
-    bool pendingServerEnded_ = false;
+    std::vector<DWORD> pendingServerEnded_;
     bool pendingCheck_ = false;
     bool pendingResend_ = false;
     bool started_ = false;

@@ -99,10 +99,10 @@ Resources Measure(HANDLE process) {
     r.valid = ::GetProcessHandleCount(process, &r.handles) != FALSE;
     r.gdi = ::GetGuiResources(process, GR_GDIOBJECTS);
     r.user = ::GetGuiResources(process, GR_USEROBJECTS);
-    PROCESS_MEMORY_COUNTERS_EX memory{};
+    // The commit charge of the process: its private bytes.
+    PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof(memory);
-    if (::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof(memory)))
-        r.privateBytes = memory.PrivateUsage;
+    if (::GetProcessMemoryInfo(process, &memory, sizeof(memory))) r.privateBytes = memory.PagefileUsage;
     return r;
 }
 
@@ -289,7 +289,9 @@ private:
         if (count) ++inputsSent_;
         const bool ok = sent && WaitFor(acted, waitMs);
         if (count && ok) ++inputsActed_;
-        if (count && !ok) std::printf("soak: input on device %d was not acted on\n", device);
+        if (count && !ok)
+            std::printf("soak: input on device %d was not acted on (%s)\n", device,
+                        panels_.Command("stats " + std::to_string(device)).c_str());
         return ok;
     }
 

@@ -39,6 +39,13 @@ public:
     bool Connect(const std::string&, std::string&) override { return true; }
     void Splash() override {}
     void StartUp() override {}
+    bool DeviceConnected() const override { return true; }
+    std::string DevicePath() const override { return {}; }
+    void DeviceGone(const std::string&, bool) override {}
+    void ShowStatus(const std::string&) override {}
+    bool Reconnect(const std::string&, std::string&) override { return true; }
+    void Refresh() override {}
+    unsigned long ServerProcessId() const override { return 0; }
 
 private:
     HWND window_ = nullptr;
