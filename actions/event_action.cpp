@@ -1,5 +1,7 @@
 #include "actions/event_action.h"
 
+#include "actions/custom_action.h"
+
 #include "config/text_util.h"
 
 #include <optional>
@@ -49,6 +51,11 @@ ReadResult ReadActionText(std::string_view text, EventAction& record, Field3Type
         record.Field3 = *character;
         return ReadResult::Read;
     }
+    for (std::int32_t kind = kControl; kind <= kStep; ++kind) {
+        if (word != config::ToLowerAscii(CustomKindWord(kind))) continue;
+        const std::span<const std::string_view> rest(items.data() + 1, items.size() - 1);
+        return ReadCustomItems(kind, rest, record).Ok() ? ReadResult::Read : ReadResult::Malformed;
+    }
     return ReadResult::UnknownKind;
 }
 
@@ -63,6 +70,11 @@ std::string ActionText(const EventAction& record) {
     case kVKey:
         return "VKey," + DecimalText(record.Field1) + "," + DecimalText(record.Field2) + "," +
                DecimalText(record.Field3);
+    case kControl:
+    case kSet:
+    case kToggle:
+    case kStep:
+        return CustomActionText(record);
     default:
         return "";
     }
@@ -88,46 +100,81 @@ void LoadActions(const ActionSection& where, std::span<const ActionRow> rows) {
 }
 
 void WriteAction(const ActionSection& where, const ActionRow& row) {
-    if (row.Action->Kind == row.DefaultKind) where.Store.DeleteKey(where.Path, where.Section, row.Key);
-    else where.Store.WriteString(where.Path, where.Section, row.Key, ActionText(*row.Action));
+    const EventAction& value = *row.Action;
+    const bool isDefault = value.Kind == row.DefaultKind;
+    // The record a text loads as: the default kind, then the text read over it.
+    const auto read = [&](const std::string& seen) {
+        EventAction loaded = value;
+        loaded.Kind = row.DefaultKind;
+        if (ReadActionText(seen, loaded, where.Field3, where.Locale) != ReadResult::Read)
+            return config::SeenText::Unreadable;
+        return loaded.Kind == value.Kind && ActionText(loaded) == ActionText(value) ? config::SeenText::Same
+                                                                                     : config::SeenText::Different;
+    };
+    config::SaveKey(where.Store, where.Path, where.Section, row.Key,
+                    isDefault ? std::nullopt : std::optional<std::string>(ActionText(value)), isDefault, read);
 }
 
 void SaveActions(const ActionSection& where, std::span<const ActionRow> rows) {
     for (const ActionRow& row : rows) WriteAction(where, row);
 }
 
-void WriteValue(const ActionSection& where, const std::string& key, bool isDefault, const std::string& text) {
-    if (isDefault) where.Store.DeleteKey(where.Path, where.Section, key);
-    else where.Store.WriteString(where.Path, where.Section, key, text);
-}
-
-std::int32_t GetActionField(const EventAction& record, int field) {
+ActionFieldValue GetActionField(const EventAction& record, int field) {
     switch (field) {
     case 0: return record.Kind;
     case 1: return record.Field1;
     case 2: return record.Field2;
     case 3: return record.Field3;
+    case 4: return record.Control;
+    case 5: return record.Parameter;
+    case 6: return record.Offset;
+    case 7: return record.Size;
+    case 8: return record.Value;
+    case 9: return record.Minimum;
+    case 10: return record.Maximum;
+    case 11: return record.Wrap ? 1 : 0;
     default: return 0;
     }
 }
 
-bool SetActionField(EventAction& record, int field, std::int32_t value, Field3Type field3) {
-    const bool fitsByte = value >= 0 && value <= 255;
+bool SetActionField(EventAction& record, int field, ActionFieldValue value, Field3Type field3) {
+    const auto within = [value](std::int64_t low, std::int64_t high) { return value >= low && value <= high; };
     switch (field) {
     case 0:
-        record.Kind = value;
+        if (!within(INT32_MIN, INT32_MAX)) return false;
+        record.Kind = static_cast<std::int32_t>(value);
         return true;
     case 1:
-        if (!fitsByte) return false;
+        if (!within(0, 255)) return false;
         record.Field1 = static_cast<std::uint8_t>(value);
         return true;
     case 2:
-        if (!fitsByte) return false;
+        if (!within(0, 255)) return false;
         record.Field2 = static_cast<std::uint8_t>(value);
         return true;
     case 3:
-        if (field3 == Field3Type::Byte ? !fitsByte : (value < -32768 || value > 32767)) return false;
-        record.Field3 = value;
+        if (field3 == Field3Type::Byte ? !within(0, 255) : !within(-32768, 32767)) return false;
+        record.Field3 = static_cast<std::int32_t>(value);
+        return true;
+    case 4:
+    case 5:
+        if (!within(INT32_MIN, INT32_MAX)) return false;
+        (field == 4 ? record.Control : record.Parameter) = static_cast<std::int32_t>(value);
+        return true;
+    case 6:
+        if (!within(0, 0xFFFF)) return false;
+        record.Offset = static_cast<std::int32_t>(value);
+        return true;
+    case 7:
+        if (value != 1 && value != 2 && value != 4 && value != 8) return false;
+        record.Size = static_cast<std::int32_t>(value);
+        return true;
+    case 8: record.Value = value; return true;
+    case 9: record.Minimum = value; return true;
+    case 10: record.Maximum = value; return true;
+    case 11:
+        if (!within(0, 1)) return false;
+        record.Wrap = value == 1;
         return true;
     default:
         return false;
@@ -148,7 +195,9 @@ Outcome CarryOut(const EventAction& action, IActionTarget& target, int repetitio
         for (int i = 0; i < repetitions; ++i) target.SendKeystroke(action.Field1, action.Field2);
         return Outcome::Done;
     default:
-        return Outcome::Nothing;
+        if (!IsCustomKind(action.Kind)) return Outcome::Nothing;
+        CarryOutCustom(action, target, repetitions, immediate);
+        return Outcome::Done;
     }
 }
 
@@ -165,6 +214,7 @@ Outcome Release(const EventAction& action, IActionTarget& target, bool immediate
         target.SetVirtualButton(action.Field1, action.Field2, false, immediate);
         return Outcome::Done;
     }
+
     return action.Kind == kOffset ? Outcome::BuiltIn : Outcome::Nothing;
 }
 

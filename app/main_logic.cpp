@@ -9,8 +9,10 @@ namespace orvex::app {
 
 namespace {
 
-constexpr std::array<const char*, 11> kSimulatorNames = {"Any",    "FS98",   "FS2K", "CFS2", "CFS1", "FLY",
-                                                         "FS2002", "FS2004", "FSX",  "ESP",  "P3D"};
+// 11 and 12: the 64-bit simulators of FSUIPC 5 and 6 (FSX-SE 64 and
+// Prepar3D v4-v6); 13: Microsoft Flight Simulator with FSUIPC 7.
+constexpr std::array<const char*, 14> kSimulatorNames = {"Any", "FS98", "FS2K",  "CFS2",  "CFS1",  "FLY",  "FS2002",
+                                                         "FS2004", "FSX", "ESP", "P3D", "FSX64", "P3D64", "MSFS"};
 constexpr std::int32_t kAircraftOffset = 0x3D00;
 constexpr std::int32_t kAircraftLength = 60;
 constexpr std::int32_t kGearTypeOffset = 0x060C;
@@ -32,9 +34,15 @@ std::string cMainLogic::SimulatorName(std::int32_t id) {
 }
 
 std::string cMainLogic::FsuipcVersionText(std::int32_t bcdHigh, std::uint8_t build, char decimalSeparator) {
-    std::string text = simlink::OffsetValue::FromNumber(bcdHigh / 1000.0).AsText();
-    for (char& c : text)
-        if (c == '.') c = decimalSeparator;
+    // The version word's upper digit is the major version and the other
+    // three the minor one, always shown with three digits: 0x7000 is 7.000
+    // and 0x6100 is 6.100, not 7 and 6.1.
+    const std::int32_t value = bcdHigh < 0 ? 0 : bcdHigh;
+    std::string minor = std::to_string(value % 1000);
+    minor.insert(0, 3 - minor.size(), '0');
+    std::string text = std::to_string(value / 1000);
+    text.push_back(decimalSeparator);
+    text += minor;
     const int code = 48 + build;
     text.push_back(static_cast<char>(code));
     return text;

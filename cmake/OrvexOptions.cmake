@@ -87,3 +87,31 @@ function(orvex_panel_kind_win32 KIND)
     SOURCES tests/win32/${KIND}_setup_test.cpp ${ORVEX_DIALOGS_RC}
     LIBS orvex_${KIND} orvex_config)
 endfunction()
+
+# orvex_fuzz(NAME name SOURCES ... LIBS ...) adds a libFuzzer target (only in
+# a build configured with ORVEX_FUZZ). Its seed corpus is the folder
+# fuzz/<name>/ beside the sources, its dictionary fuzz/<name>.dict when there
+# is one; `./orvex fuzz` finds both through the list the build writes.
+function(orvex_fuzz)
+  cmake_parse_arguments(F "" "NAME" "SOURCES;LIBS" ${ARGN})
+  if(NOT ORVEX_FUZZ)
+    return()
+  endif()
+  add_executable(${F_NAME} ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/fuzz_input.cpp)
+  target_link_libraries(${F_NAME} PRIVATE orvex_options ${F_LIBS})
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/${F_NAME})
+  set(dict ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/${F_NAME}.dict)
+  if(NOT EXISTS ${dict})
+    set(dict "-")
+  endif()
+  set_property(GLOBAL APPEND PROPERTY ORVEX_FUZZ_TARGETS "${F_NAME} ${corpus} ${dict}")
+endfunction()
+
+# Writes fuzz_targets.txt in the build folder: one line per target, its name,
+# its seed corpus and its dictionary ("-" for none).
+function(orvex_fuzz_write_list)
+  get_property(targets GLOBAL PROPERTY ORVEX_FUZZ_TARGETS)
+  list(JOIN targets "\n" text)
+  file(WRITE ${CMAKE_BINARY_DIR}/fuzz_targets.txt "${text}\n")
+endfunction()

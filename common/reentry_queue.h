@@ -66,4 +66,21 @@ private:
     bool busy_ = false;
 };
 
+// The work of a panel's input decoder: a 4-byte input report to decode, or
+// (positions) a state word read from the panel whose positions are raised
+// again, kept in bytes 1-3 as a report holds it. Both go through the
+// decoder's one queue, so that a report arriving while positions are being
+// raised waits for them, and positions asked for while a report's events
+// run wait for that report: events never interleave.
+struct PanelInputWork {
+    std::array<std::uint8_t, 4> report{};
+    bool positions = false;
+
+    static PanelInputWork Positions(std::uint32_t state) {
+        return {{0, static_cast<std::uint8_t>(state >> 16), static_cast<std::uint8_t>(state >> 8),
+                 static_cast<std::uint8_t>(state)},
+                true};
+    }
+};
+
 } // namespace orvex

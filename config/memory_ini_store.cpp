@@ -146,7 +146,9 @@ void MemoryIniStore::SetFileText(const std::string& path, const std::string& tex
     File file;
     Section* current = nullptr;
     for (std::string_view line : SplitAll(text, '\n')) {
-        line = Trim(line);
+        // The profile functions hand out C strings: a NUL ends what they
+        // read of a line.
+        line = Trim(line.substr(0, line.find('\0')));
         if (line.empty() || line.front() == ';') continue;
         if (line.front() == '[') {
             const std::size_t close = line.find(']');

@@ -36,7 +36,7 @@ public:
     bool DeleteFileAt(const std::string& path) override;
 
     // Replaces a file by the parse of an INI text ("[Section]" lines and
-    // "key=value" lines; other lines are ignored).
+    // "key=value" lines; other lines are ignored; a NUL ends its line).
     void SetFileText(const std::string& path, const std::string& text);
     // The file as INI text, "\r\n" line ends, as the profile functions write it.
     std::string FileText(const std::string& path) const;

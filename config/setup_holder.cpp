@@ -1,6 +1,7 @@
 #include "config/setup_holder.h"
 
 #include "config/ini_save.h"
+#include "config/save_key.h"
 
 #include <optional>
 #include <utility>
@@ -62,27 +63,31 @@ void cSetupHolder::LoadDefaults() {
     for (int i = 0; i < kItemCount; ++i) values_[i] = kItems[i].Default;
 }
 
+// The value of an item's text; nothing when it does not convert.
+static std::optional<std::int32_t> ReadItem(int item, const std::string& text, NumberLocale locale) {
+    switch (kItems[item].ValueType) {
+    case Type::Bool:
+        if (auto n = ParseRoundedInteger(text, locale)) return (*n == 1) ? 1 : 0;
+        return std::nullopt;
+    case Type::Splash:
+        if (auto n = ParseRoundedInteger(text, locale)) return (*n == 0) ? 0 : 1;
+        return std::nullopt;
+    case Type::Byte:
+        if (auto n = ToByte(text, locale)) return *n;
+        return std::nullopt;
+    case Type::Long:
+        return ToLong(text, locale);
+    }
+    return std::nullopt;
+}
+
 void cSetupHolder::LoadSetup() {
     LoadDefaults();
     for (const std::string& key : store_.KeyNames(iniPath_, kGeneralSetupSection)) {
         for (int i = 0; i < kItemCount; ++i) {
             if (key != kItems[i].Name) continue; // names of the table match exactly
             const std::string text = store_.ReadString(iniPath_, kGeneralSetupSection, key, "");
-            std::optional<std::int32_t> value;
-            switch (kItems[i].ValueType) {
-            case Type::Bool:
-                if (auto n = ParseRoundedInteger(text, locale_)) value = (*n == 1) ? 1 : 0;
-                break;
-            case Type::Splash:
-                if (auto n = ParseRoundedInteger(text, locale_)) value = (*n == 0) ? 0 : 1;
-                break;
-            case Type::Byte:
-                if (auto n = ToByte(text, locale_)) value = *n;
-                break;
-            case Type::Long:
-                value = ToLong(text, locale_);
-                break;
-            }
+            const std::optional<std::int32_t> value = ReadItem(i, text, locale_);
             if (value) values_[i] = *value;
             else if (badValues_) badValues_->BadValue(iniPath_, kGeneralSetupSection, key, text);
             break;
@@ -91,10 +96,21 @@ void cSetupHolder::LoadSetup() {
 }
 
 bool cSetupHolder::SaveSetup() {
+    // Every change through one save: a file that cannot be written is left
+    // as it was and told once.
     IniSave save(store_);
+    // A key whose text did not convert stays while the value is still the
+    // default it fell back to (see SaveKey).
     auto writeOrDelete = [this, &save](Item item, bool write) {
-        if (write) save.WriteString(iniPath_, kGeneralSetupSection, kItems[item].Name, DecimalText(values_[item]));
-        else save.DeleteKey(iniPath_, kGeneralSetupSection, kItems[item].Name);
+        const std::int32_t value = values_[item];
+        const bool isDefault = value == kItems[item].Default;
+        SaveKey(save, iniPath_, kGeneralSetupSection, kItems[item].Name,
+                write ? std::optional<std::string>(DecimalText(value)) : std::nullopt, isDefault,
+                [&](const std::string& t) {
+                    const auto loaded = ReadItem(item, t, locale_);
+                    if (!loaded) return SeenText::Unreadable;
+                    return *loaded == value ? SeenText::Same : SeenText::Different;
+                });
     };
     bool ok = true;
     writeOrDelete(kAutoStart, AutoStart());

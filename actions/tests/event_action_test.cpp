@@ -64,7 +64,7 @@ TEST(ActionText, WrittenForms) {
     EXPECT_EQ(ActionText({kVButton, 64, 1, 77}), "VButton,64,1");
     EXPECT_EQ(ActionText({kVKey, 112, 1, 0}), "VKey,112,1,0");
     EXPECT_EQ(ActionText({kVKey, 255, 7, -12}), "VKey,255,7,-12");
-    EXPECT_EQ(ActionText({4, 1, 1, 1}), "");
+    EXPECT_EQ(ActionText({8, 1, 1, 1}), "");
     EXPECT_EQ(ActionText({-1, 1, 1, 1}), "");
 }
 
@@ -143,6 +143,42 @@ TEST(ActionTable, SaveDeletesDefaultKindsAndWritesTheRest) {
     EXPECT_EQ(store.FileText(kProfile), "[RadioPanel1]\r\nOther=1\r\n");
 }
 
+// A save used to delete every key of a default record, so a text the
+// loader could not read (reported, the record kept its default) was gone
+// after the next save, and a key spelled in another case was taken for the
+// row's key. Found by the panel section fuzz targets.
+TEST(ActionTable, SaveKeepsWhatTheLoaderCouldNotReadUntilTheRecordChanges) {
+    MemoryIniStore store;
+    store.SetFileText(kProfile, "[RadioPanel1]\n"
+                                "ButtonActionCOM1=VButton,64\n"        // malformed
+                                "ButtonActionCOM2=Macro,7\n"           // no kind this program knows
+                                "buttonactionnav1=VKey,65,0,97\n"      // another case: not this key
+                                "SelectorActionCOM1=Offset\n");        // read, and not the default
+    DemoPanel panel;
+    const auto rows = panel.Rows();
+    LoadActionDefaults(rows);
+    RecordingBadValues bad;
+    const ActionSection where{store, kProfile, "RadioPanel1", Field3Type::Integer16, {}, &bad};
+    LoadActions(where, rows);
+    SaveActions(where, rows);
+    EXPECT_EQ(store.FileText(kProfile), "[RadioPanel1]\r\nButtonActionCOM1=VButton,64\r\nButtonActionCOM2=Macro,7\r\n"
+                                        "buttonactionnav1=VKey,65,0,97\r\nSelectorActionCOM1=Offset\r\n");
+
+    // Set by the user, they are written; the key of another case gives way
+    // to the exact name, which the next load reads.
+    panel.clicks[0] = {kVButton, 64, 2, 0};
+    panel.clicks[2] = {kVKey, 66, 0, 98};
+    SaveActions(where, rows);
+    EXPECT_EQ(store.FileText(kProfile), "[RadioPanel1]\r\nButtonActionCOM1=VButton,64,2\r\nButtonActionCOM2=Macro,7\r\n"
+                                        "SelectorActionCOM1=Offset\r\nButtonActionNAV1=VKey,66,0,98\r\n");
+    DemoPanel back;
+    const auto backRows = back.Rows();
+    LoadActionDefaults(backRows);
+    LoadActions(where, backRows);
+    EXPECT_EQ(back.clicks[0], panel.clicks[0]);
+    EXPECT_EQ(back.clicks[2], panel.clicks[2]);
+}
+
 TEST(ActionTable, SwitchPanelCharacterFieldIsEightBit) {
     MemoryIniStore store;
     store.SetFileText(kProfile, "[SwitchPanel1]\nSwitchBATOn=VKey,66,1,300\nSwitchBATOff=VKey,66,1,98\n");
@@ -162,13 +198,21 @@ struct RecordingTarget final : IActionTarget {
         calls.emplace_back('B', j, b, pressed, immediate);
     }
     void SendKeystroke(std::uint8_t key, std::uint8_t q) override { calls.emplace_back('K', key, q, false, false); }
+    void SendFsControl(std::int32_t c, std::int32_t p, bool immediate) override {
+        calls.emplace_back('C', c, p, false, immediate);
+    }
+    bool ReadOffset(std::int32_t, std::int32_t, std::uint64_t&) override { return false; }
+    void WriteOffset(std::int32_t o, std::int32_t s, std::uint64_t, bool immediate) override {
+        calls.emplace_back('W', o, s, false, immediate);
+    }
 };
 
 TEST(CarryOut, KindsAndPatterns) {
     RecordingTarget t;
     EXPECT_EQ(CarryOut({kNone, 64, 1, 0}, t), Outcome::Nothing);
     EXPECT_EQ(CarryOut({kOffset, 64, 1, 0}, t), Outcome::BuiltIn);
-    EXPECT_EQ(CarryOut({7, 64, 1, 0}, t), Outcome::Nothing);
+    EXPECT_EQ(CarryOut({8, 64, 1, 0}, t), Outcome::Nothing);
+    EXPECT_EQ(CarryOut({-1, 64, 1, 0}, t), Outcome::Nothing);
     EXPECT_TRUE(t.calls.empty());
 
     EXPECT_EQ(CarryOut({kVButton, 64, 3, 0}, t, 2), Outcome::Done);

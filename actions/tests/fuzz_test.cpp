@@ -17,7 +17,9 @@
 namespace orvex::actions {
 namespace {
 
-constexpr const char* kPieces[] = {"None", "offset", "VButton", "vkey", ",", ",", ",", "64", "255", "256", "-1",
+constexpr const char* kPieces[] = {"None", "offset", "VButton", "vkey", "Control", "set", "TOGGLE", "Step", "0x66C0",
+                                   "0xFFFF", "0x", "8", "2", "-9223372036854775808", "18446744073709551615",
+                                   ",", ",", ",", "64", "255", "256", "-1",
                                    "2.5", " ", "\t", "x", "1e3", ".", "0", "99999999999", "[", "]", "=", "\n",
                                    "RadioPanel1", "GeneralSetup", "ClickThreshold", "Profiles", "Aircrafts",
                                    "AutoStart", "Splash", "SpecialMode", "Common", "ngx", "\r\n"};
@@ -49,6 +51,16 @@ TEST(Fuzz, ActionTextsReadAndRoundTrip) {
             EventAction back{kOffset, 1, 2, 3};
             ASSERT_EQ(ReadActionText(ActionText(record), back, f3), ReadResult::Read) << text;
             ASSERT_EQ(back.Kind, record.Kind);
+            if (IsCustomKind(record.Kind)) {
+                EventAction custom = back;
+                ASSERT_EQ(ReadActionText(ActionText(record), custom), ReadResult::Read);
+                ASSERT_EQ(ActionText(custom), ActionText(record)) << text;
+                ASSERT_EQ(custom.Control, record.Control);
+                ASSERT_EQ(custom.Parameter, record.Parameter);
+                ASSERT_EQ(custom.Offset, record.Offset);
+                ASSERT_EQ(custom.Value, record.Value) << text;
+                continue;
+            }
             if (record.Kind >= kVButton) {
                 ASSERT_EQ(back.Field1, record.Field1);
                 ASSERT_EQ(back.Field2, record.Field2);

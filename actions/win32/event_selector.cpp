@@ -1,8 +1,11 @@
 #include "actions/win32/event_selector.h"
 
+#include "actions/custom_action.h"
 #include "actions/key_text.h"
 #include "actions/win32/event_selector_resource.h"
+#include "actions/win32/frm_custom_action.h"
 #include "actions/win32/frm_get_keys.h"
+#include "actions/win32/sim_action_target.h"
 #include "common/win32/window.h"
 #include "simlink/win32/wait_win32.h"
 
@@ -22,26 +25,33 @@ constexpr int kWidthTwips = 5565;
 constexpr int kHeightTwips = 1245;
 constexpr int kTwipsPerInch = 1440;
 
-constexpr std::array<const char*, 4> kOptionCaptions = {
-    "No Event", "FSUIPC Offset Change", "FSUIPC Virtual Button", "Keyboard Emulation"};
+constexpr std::array<const char*, 5> kOptionCaptions = {
+    "No Event", "FSUIPC Offset Change", "FSUIPC Virtual Button", "Keyboard Emulation", "FSUIPC Custom Action"};
+constexpr int kOptions = static_cast<int>(kOptionCaptions.size());
 constexpr const char* kNoEventText =
     "If you choose this option nothing will be send to Flight Simulator when you operate this switch. This "
     "behaviour is correct in many cases: a mode selector for example.";
 constexpr const char* kOffsetText =
-    "This is the behaviour of standard Saitek drivers. Actually Orvex doesn't allow to customize the FSUIPC "
-    "offset to manage, it will be implemented in a future release";
+    "This is the behaviour of standard Saitek drivers: the panel's own FSUIPC offsets. To drive another offset "
+    "or an FSUIPC control, choose FSUIPC Custom Action.";
+constexpr const char* kCustomTestTip = "Carry the action out once in Flight Sim";
 constexpr const char* kClickTip = "Send button to Flight Sim";
 
 constexpr int kJoysticks = 9; // 64-72
 constexpr int kButtons = 32;  // items 0-31 for buttons 1-32
 
-// The children of each page, by kind.
-constexpr std::array<std::array<int, 5>, 4> kPages = {{
+// The option of each page (the custom kinds share the last one).
+int OptionId(int option) { return option < 4 ? IDC_SELECTOR_OPTEVENT0 + option : IDC_SELECTOR_OPTEVENT4; }
+int OptionOf(std::int32_t kind) { return IsCustomKind(kind) ? 4 : kind; }
+
+// The children of each page, by option.
+constexpr std::array<std::array<int, 5>, 5> kPages = {{
     {IDC_SELECTOR_NOEVENTTEXT, 0, 0, 0, 0},
     {IDC_SELECTOR_OFFSETTEXT, 0, 0, 0, 0},
     {IDC_SELECTOR_LABVJOYSTICK, IDC_SELECTOR_CMBVJOYSTICK, IDC_SELECTOR_LABVBUTTON, IDC_SELECTOR_CMBVBUTTON,
      IDC_SELECTOR_BTNCLICK},
     {IDC_SELECTOR_BTNKEYREADER, IDC_SELECTOR_LABSELECTED, IDC_SELECTOR_LABKEYSTROKES, 0, 0},
+    {IDC_SELECTOR_CMBCUSTOMKIND, IDC_SELECTOR_LABCUSTOM, IDC_SELECTOR_BTNCUSTOMEDIT, IDC_SELECTOR_BTNCUSTOMTEST, 0},
 }};
 
 HINSTANCE Module() { return ::GetModuleHandleA(nullptr); }
@@ -169,7 +179,7 @@ LRESULT ctlEventSelector::HandleMessage(UINT message, WPARAM wParam, LPARAM lPar
         return reinterpret_cast<LRESULT>(font_);
     case WM_SETFOCUS: {
         // The focus goes to the chosen option, as Tab would take it there.
-        HWND option = Child(IDC_SELECTOR_OPTEVENT0 + kind_);
+        HWND option = Child(OptionId(OptionOf(kind_)));
         if (option) ::SetFocus(option);
         return 0;
     }
@@ -214,9 +224,9 @@ void ctlEventSelector::CreateChildren() {
         return child;
     };
     // The options are one group; only the chosen one is a tab stop.
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < kOptions; ++i)
         make("Button", kOptionCaptions[static_cast<std::size_t>(i)],
-             WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), IDC_SELECTOR_OPTEVENT0 + i);
+             WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), OptionId(i));
     make("Static", "", WS_VISIBLE | WS_GROUP | SS_ETCHEDVERT, IDC_SELECTOR_SEPARATOR);
 
     make("Static", kNoEventText, WS_GROUP | SS_LEFT | SS_NOPREFIX, IDC_SELECTOR_NOEVENTTEXT);
@@ -238,6 +248,16 @@ void ctlEventSelector::CreateChildren() {
     make("Static", "Selected keystrokes", WS_GROUP | SS_LEFT | SS_NOPREFIX, IDC_SELECTOR_LABSELECTED);
     make("Static", "", WS_GROUP | SS_CENTER | SS_CENTERIMAGE | SS_SUNKEN | SS_NOPREFIX, IDC_SELECTOR_LABKEYSTROKES);
 
+    // Custom: the kind, what the action does, "Edit..." for its numbers and "Test".
+    HWND kinds = make("ComboBox", "", WS_GROUP | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                      IDC_SELECTOR_CMBCUSTOMKIND);
+    for (const char* name : kCustomKindNames)
+        ::SendMessageA(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+    make("Static", "", WS_GROUP | SS_LEFT | SS_NOPREFIX, IDC_SELECTOR_LABCUSTOM);
+    make("Button", "Edit...", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, IDC_SELECTOR_BTNCUSTOMEDIT);
+    HWND test = make("Button", "Test", WS_TABSTOP | BS_PUSHBUTTON, IDC_SELECTOR_BTNCUSTOMTEST);
+    ShowCustom();
+
     ShowJoystick();
     ShowButton();
 
@@ -257,6 +277,10 @@ void ctlEventSelector::CreateChildren() {
         ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
         tool.uFlags = TTF_SUBCLASS;
         tool.uId = 1;
+        ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.uId = reinterpret_cast<UINT_PTR>(test);
+        tool.lpszText = const_cast<char*>(kCustomTestTip);
         ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
@@ -291,13 +315,13 @@ void ctlEventSelector::Layout() {
     }
     ::ReleaseDC(hwnd_, dc);
 
-    // The options down the left, one per quarter of the height.
+    // The options down the left, one per fifth of the height.
     const int check = std::max(::GetSystemMetrics(SM_CXMENUCHECK), units.X(8));
     const int optionWidth = std::min(check + units.X(4) + optionText, width / 2);
-    const int row = height / 4;
+    const int row = height / kOptions;
     const int optionHeight = std::min(row, std::max(units.Y(10), lineHeight + 2));
-    for (int i = 0; i < 4; ++i)
-        Place(Child(IDC_SELECTOR_OPTEVENT0 + i), 0, i * row + (row - optionHeight) / 2, optionWidth, optionHeight);
+    for (int i = 0; i < kOptions; ++i)
+        Place(Child(OptionId(i)), 0, i * row + (row - optionHeight) / 2, optionWidth, optionHeight);
 
     const int separator = optionWidth + units.X(2);
     Place(Child(IDC_SELECTOR_SEPARATOR), separator, 0, 2, height);
@@ -346,6 +370,17 @@ void ctlEventSelector::Layout() {
     const int strokesTop = selectedTop + lineHeight + units.Y(2);
     Place(Child(IDC_SELECTOR_LABKEYSTROKES), left, strokesTop, pageWidth,
           std::min(lineHeight + units.Y(5), height - strokesTop));
+
+    // Custom: the kind on top, the buttons at the bottom, what the action
+    // does between them.
+    Place(Child(IDC_SELECTOR_CMBCUSTOMKIND), left, 0, std::min(units.X(110), pageWidth), dropHeight);
+    const int customButtonsTop = height - buttonHeight;
+    Place(Child(IDC_SELECTOR_BTNCUSTOMEDIT), left, customButtonsTop, buttonWidth, buttonHeight);
+    Place(Child(IDC_SELECTOR_BTNCUSTOMTEST), left + buttonWidth + units.X(4), customButtonsTop, buttonWidth,
+          buttonHeight);
+    const int summaryTop = comboHeight + units.Y(2);
+    Place(Child(IDC_SELECTOR_LABCUSTOM), left, summaryTop, pageWidth,
+          std::max(0, customButtonsTop - summaryTop - units.Y(1)));
 }
 
 void ctlEventSelector::FitPageTexts(const RECT& box) {
@@ -427,6 +462,7 @@ void ctlEventSelector::KeyAscii(std::int16_t ascii) {
 }
 
 void ctlEventSelector::Load(const EventAction& action) {
+    if (IsCustomKind(action.Kind)) custom_ = action;
     FSEvent(action.Kind);
     if (action.Kind == kVButton) {
         VJoystick(action.Field1);
@@ -448,31 +484,59 @@ void ctlEventSelector::Store(EventAction& into) const {
         into.Field1 = keyCode_;
         into.Field2 = qualifiers_;
         into.Field3 = ascii_;
+    } else if (IsCustomKind(kind_)) {
+        into.Control = custom_.Control;
+        into.Parameter = custom_.Parameter;
+        into.Offset = custom_.Offset;
+        into.Size = custom_.Size;
+        into.Value = custom_.Value;
+        into.Minimum = custom_.Minimum;
+        into.Maximum = custom_.Maximum;
+        into.Wrap = custom_.Wrap;
     }
 }
+
+EventAction ctlEventSelector::CustomAction() const { return custom_; }
 
 std::string ctlEventSelector::KeyText() const { return KeyStrokeText(keyCode_, qualifiers_, ascii_); }
 
 void ctlEventSelector::ShowKind(std::int32_t kind) {
-    // A kind outside 0-3 is no choice: the selector keeps the one it has.
-    if (kind < kNone || kind > kVKey) return;
+    // A kind outside 0-7 is no choice: the selector keeps the one it has.
+    if (kind < kNone || kind > kStep) return;
     kind_ = kind;
-    ::CheckRadioButton(hwnd_, IDC_SELECTOR_OPTEVENT0, IDC_SELECTOR_OPTEVENT3, IDC_SELECTOR_OPTEVENT0 + kind);
+    const int chosen = OptionOf(kind);
+    for (int i = 0; i < kOptions; ++i)
+        ::SendMessageA(Child(OptionId(i)), BM_SETCHECK, i == chosen ? BST_CHECKED : BST_UNCHECKED, 0);
     // Only the chosen option is a tab stop, so that Tab lands on it (an
     // option that gets the focus unchecked would choose itself).
-    for (int i = 0; i < 4; ++i) {
-        HWND option = Child(IDC_SELECTOR_OPTEVENT0 + i);
+    for (int i = 0; i < kOptions; ++i) {
+        HWND option = Child(OptionId(i));
         const LONG_PTR style = ::GetWindowLongPtrA(option, GWL_STYLE);
-        ::SetWindowLongPtrA(option, GWL_STYLE, i == kind ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        ::SetWindowLongPtrA(option, GWL_STYLE, i == chosen ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+    }
+    if (IsCustomKind(kind)) {
+        // The custom fields always hold an action of the kind shown.
+        custom_.Kind = kind;
+        const std::vector<std::string> texts = CustomItemTexts(custom_);
+        const std::vector<std::string_view> views(texts.begin(), texts.end());
+        EventAction checked = custom_;
+        if (!ReadCustomItems(kind, views, checked).Ok()) custom_ = CustomDefaults(kind);
+        ShowCustom();
     }
     // Hide the other pages first, then show this one.
     for (std::size_t page = 0; page < kPages.size(); ++page)
-        if (static_cast<std::int32_t>(page) != kind)
+        if (static_cast<int>(page) != chosen)
             for (int id : kPages[page])
                 if (id) ::ShowWindow(Child(id), SW_HIDE);
-    for (int id : kPages[static_cast<std::size_t>(kind)])
+    for (int id : kPages[static_cast<std::size_t>(chosen)])
         if (id) ::ShowWindow(Child(id), SW_SHOW);
-    if (kind == kVButton) RefreshClick();
+    RefreshClick();
+}
+
+void ctlEventSelector::ShowCustom() {
+    ::SendMessageA(Child(IDC_SELECTOR_CMBCUSTOMKIND), CB_SETCURSEL,
+                   static_cast<WPARAM>(IsCustomKind(custom_.Kind) ? custom_.Kind - kControl : 0), 0);
+    ::SetWindowTextA(Child(IDC_SELECTOR_LABCUSTOM), IsCustomKind(custom_.Kind) ? CustomSummary(custom_).c_str() : "");
 }
 
 void ctlEventSelector::ShowJoystick() {
@@ -490,12 +554,15 @@ void ctlEventSelector::RefreshKeyText() { ::SetWindowTextA(Child(IDC_SELECTOR_LA
 void ctlEventSelector::RefreshClick() {
     const bool connected = context_.State && context_.State->SimConnected && context_.Link;
     ::EnableWindow(Child(IDC_SELECTOR_BTNCLICK), connected && ::IsWindowEnabled(hwnd_) && !clicking_ ? TRUE : FALSE);
+    ::EnableWindow(Child(IDC_SELECTOR_BTNCUSTOMTEST), connected && ::IsWindowEnabled(hwnd_) ? TRUE : FALSE);
 }
 
 void ctlEventSelector::OnCommand(int id, int code) {
-    if (id >= IDC_SELECTOR_OPTEVENT0 && id <= IDC_SELECTOR_OPTEVENT3) {
+    if ((id >= IDC_SELECTOR_OPTEVENT0 && id <= IDC_SELECTOR_OPTEVENT3) || id == IDC_SELECTOR_OPTEVENT4) {
         if (code != BN_CLICKED) return;
-        const std::int32_t kind = id - IDC_SELECTOR_OPTEVENT0;
+        const std::int32_t kind = id == IDC_SELECTOR_OPTEVENT4
+                                      ? (IsCustomKind(custom_.Kind) ? custom_.Kind : kControl)
+                                      : id - IDC_SELECTOR_OPTEVENT0;
         const bool changed = kind != kind_;
         ShowKind(kind);
         if (changed) RaiseChanged();
@@ -517,6 +584,22 @@ void ctlEventSelector::OnCommand(int id, int code) {
         return;
     case IDC_SELECTOR_BTNKEYREADER:
         if (code == BN_CLICKED) ReadKeys();
+        return;
+    case IDC_SELECTOR_CMBCUSTOMKIND: {
+        if (code != CBN_SELCHANGE) return;
+        const auto index = ::SendMessageA(Child(id), CB_GETCURSEL, 0, 0);
+        if (index < 0 || index > kStep - kControl) return;
+        const std::int32_t kind = kControl + static_cast<std::int32_t>(index);
+        if (kind == kind_) return;
+        ShowKind(kind);
+        RaiseChanged();
+        return;
+    }
+    case IDC_SELECTOR_BTNCUSTOMEDIT:
+        if (code == BN_CLICKED) EditCustom();
+        return;
+    case IDC_SELECTOR_BTNCUSTOMTEST:
+        if (code == BN_CLICKED) TestCustom();
         return;
     default:
         return;
@@ -544,6 +627,35 @@ void ctlEventSelector::ClickVirtualButton() {
     if (!*alive) return;
     clicking_ = false;
     RefreshClick();
+}
+
+void ctlEventSelector::EditCustom() {
+    app::ProgramState* state = context_.State;
+    const bool dialogOpenBefore = state ? state->DialogOpen : false;
+    if (state) state->DialogOpen = true;
+    const std::shared_ptr<bool> alive = alive_;
+    bool accepted = false;
+    EventAction result;
+    {
+        frmCustomAction editor(custom_, state, context_.Link);
+        accepted = editor.ShowModal(::GetAncestor(hwnd_, GA_ROOT)) == IDOK;
+        result = editor.Action();
+    }
+    if (state) state->DialogOpen = dialogOpenBefore;
+    if (!*alive || !accepted) return; // cancelled: the action stays
+    custom_ = result;
+    ShowKind(result.Kind);
+    RaiseChanged();
+}
+
+void ctlEventSelector::TestCustom() {
+    if (!IsCustomKind(kind_) || !context_.State || !context_.State->SimConnected || !context_.Link) {
+        RefreshClick();
+        return;
+    }
+    // Once, at once, as the "Click" test presses its button.
+    SimActionTarget target(*context_.Link);
+    CarryOut(custom_, target, 1, true);
 }
 
 void ctlEventSelector::ReadKeys() {

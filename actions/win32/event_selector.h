@@ -13,6 +13,7 @@
 // RegisterEventSelectorClass must run once before such a dialog is created.
 #pragma once
 
+#include "actions/custom_action.h"
 #include "actions/event_action.h"
 #include "app/program_state.h"
 #include "config/setup_holder.h"
@@ -48,7 +49,11 @@ struct EventSelectorContext {
 bool RegisterEventSelectorClass();
 
 // "Click" (enabled while the simulator is connected) presses the chosen
-// virtual button, waits 100 ms and releases it. "Get Keys" shows frmGetKeys
+// virtual button, waits 100 ms and releases it. The "FSUIPC Custom Action"
+// page chooses one of the four custom kinds (FSUIPC control, Set, Toggle,
+// Step), shows what the action does, opens frmCustomAction with "Edit..."
+// for its numbers, and carries it out once with "Test" (enabled while the
+// simulator is connected). "Get Keys" shows frmGetKeys
 // modally with DialogOpen set (and given back its value afterwards); a
 // captured key becomes the keystroke, closing it without one keeps the
 // keystroke as it was.
@@ -62,7 +67,7 @@ public:
 
     // The six properties.
     std::int32_t FSEvent() const;
-    void FSEvent(std::int32_t kind);        // selects the option and shows its page
+    void FSEvent(std::int32_t kind);        // 0-7: selects the option and shows its page
     std::uint8_t VJoystick() const;         // 64-72
     void VJoystick(std::uint8_t joystick);
     std::uint8_t VButton() const;           // 1-32
@@ -78,6 +83,9 @@ public:
     // not use keep what `into` held).
     void Load(const EventAction& action);
     void Store(EventAction& into) const;
+    // The custom action shown on the "FSUIPC Custom Action" page (its kind
+    // and numbers; always one that fits).
+    EventAction CustomAction() const;
 
     // The text of labKeyStrokes, e.g. "CTRL-SHIFT-A".
     std::string KeyText() const;
@@ -115,6 +123,9 @@ private:
     void OnCommand(int id, int code);
     void ClickVirtualButton();
     void ReadKeys();
+    void ShowCustom();
+    void EditCustom();
+    void TestCustom();
     void RaiseChanged();
     HWND Child(int id) const { return ::GetDlgItem(hwnd_, id); }
 
@@ -132,6 +143,7 @@ private:
     std::uint8_t keyCode_ = 0;
     std::uint8_t qualifiers_ = 0;
     std::int16_t ascii_ = 0;
+    EventAction custom_ = CustomDefaults(kControl);
     bool clicking_ = false;         // the "Click" test is running
     orvex::win32::UniqueWindow tooltip_;
     // False once the object is gone: code that let messages run (the

@@ -27,5 +27,24 @@
 #define IDC_SELECTOR_BTNKEYREADER   3537
 #define IDC_SELECTOR_LABSELECTED    3538
 #define IDC_SELECTOR_LABKEYSTROKES  3539
+#define IDC_SELECTOR_OPTEVENT4      3525
+#define IDC_SELECTOR_CMBCUSTOMKIND  3540
+#define IDC_SELECTOR_LABCUSTOM      3541
+#define IDC_SELECTOR_BTNCUSTOMEDIT  3542
+#define IDC_SELECTOR_BTNCUSTOMTEST  3543
+
+// frmCustomAction: the custom action's fields. Row n (0-4) has a caption,
+// an edit box, its limits and the reason it does not fit.
+#define IDD_CUSTOMACTION            3550
+#define IDC_CUSTOM_KINDLABEL        3551
+#define IDC_CUSTOM_KIND             3552
+#define IDC_CUSTOM_CAPTION0         3560
+#define IDC_CUSTOM_EDIT0            3565
+#define IDC_CUSTOM_LIMITS0          3570
+#define IDC_CUSTOM_REASON0          3575
+#define IDC_CUSTOM_SIZE             3580
+#define IDC_CUSTOM_WRAP             3581
+#define IDC_CUSTOM_TEST             3582
+#define IDC_CUSTOM_SUMMARY          3583
 
 // 3990-3999: the tests' own templates.

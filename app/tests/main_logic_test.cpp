@@ -318,10 +318,17 @@ TEST_F(MainLogicTest, TheMultiPanelsDialogAppliesEveryRadioPanelsSetupAgain) {
 TEST(MainLogicNames, SimulatorNamesAndVersionText) {
     EXPECT_EQ(cMainLogic::SimulatorName(0), "Any");
     EXPECT_EQ(cMainLogic::SimulatorName(10), "P3D");
-    EXPECT_EQ(cMainLogic::SimulatorName(11), "11") << "no name: the number";
+    EXPECT_EQ(cMainLogic::SimulatorName(11), "FSX64");
+    EXPECT_EQ(cMainLogic::SimulatorName(12), "P3D64");
+    EXPECT_EQ(cMainLogic::SimulatorName(13), "MSFS");
+    EXPECT_EQ(cMainLogic::SimulatorName(14), "14") << "no name: the number";
     EXPECT_EQ(cMainLogic::SimulatorName(-1), "-1");
     EXPECT_EQ(cMainLogic::FsuipcVersionText(4974, 2, ','), "4,9742");
-    EXPECT_EQ(cMainLogic::FsuipcVersionText(3000, 0, '.'), "30");
+    // FSUIPC 5, 6 and 7: the upper digit is the major version, the minor one keeps its three digits.
+    EXPECT_EQ(cMainLogic::FsuipcVersionText(3000, 0, '.'), "3.0000");
+    EXPECT_EQ(cMainLogic::FsuipcVersionText(5151, 0, '.'), "5.1510");
+    EXPECT_EQ(cMainLogic::FsuipcVersionText(6100, 0, ','), "6,1000");
+    EXPECT_EQ(cMainLogic::FsuipcVersionText(7040, 0, '.'), "7.0400");
 }
 
 } // namespace

@@ -34,6 +34,7 @@ public:
         IDC_BTNPROFILES,
         IDC_BTNQUIT,
         IDC_PICMINIMIZE,
+        IDC_LBLVERSION,
     };
     static constexpr UINT_PTR kTimerFSUIPC = 1;
     // The window's size in twips.
@@ -93,6 +94,11 @@ public:
     // simulator link is closed), and once the panels are released.
     std::function<void()> OnUnloading;
     std::function<void()> OnUnloaded;
+    // Sees every message of the window first (the panels' presence: device
+    // notices, resume, its timer); true when it handled the message.
+    std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> OnMessage;
+    // The main page's list of panels, marking those not connected.
+    void UpdatePanelsText();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

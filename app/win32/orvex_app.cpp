@@ -12,8 +12,7 @@ namespace orvex::app::win32 {
 
 namespace {
 
-// Exit codes of the main program.
-constexpr int kExitOk = 0;
+// Exit codes of the main program (0: it ended normally).
 constexpr int kExitAlreadyRunning = 2;
 constexpr int kExitCancelled = 3;
 constexpr int kExitNoServer = 4;
@@ -42,6 +41,7 @@ OrvexApp::OrvexApp(AppEnvironment environment)
 }
 
 OrvexApp::~OrvexApp() {
+    watcher_.reset();
     // The window (and with it every panel, its reader and device) goes
     // before the link and the offsets it uses.
     window_.reset();
@@ -62,7 +62,10 @@ PanelServices& OrvexApp::Services() {
     if (!services_) {
         services_ = std::make_unique<PanelServices>(PanelServices{
             state_, configuration_, link_.Link(), offsets_, actionTarget_, waitHost_, messages_, window_->Handle(),
-            [this](IPanel& panel) { logic_.SetupRequested(panel); }, &monitors_});
+            [this](IPanel& panel) { logic_.SetupRequested(panel); }, &monitors_,
+            [this](IPanelObject& panel) {
+                if (watcher_) watcher_->DeviceFailed(panel);
+            }});
     }
     return *services_;
 }
@@ -108,7 +111,17 @@ bool OrvexApp::Start() {
         End(kExitWindowFailed);
         return false;
     }
-    window_->OnUnloading = [this] { link_.Link().LinkClose(); };
+    window_->OnUnloading = [this] {
+        // The panels go with the window: nothing watches them any more.
+        watcher_.reset();
+        link_.Link().LinkClose();
+    };
+    window_->OnMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        return watcher_ && watcher_->HandleMessage(message, wParam, lParam, result);
+    };
+    const std::string serverPath = env_.ServerPath.empty() ? relaybox::DefaultServerPath() : env_.ServerPath;
+    watcher_ = std::make_unique<PanelWatcher>(*window_, logic_, state_, messages_,
+                                              [this]() -> PanelServices& { return Services(); }, serverPath);
     window_->Load();
     simlink::DoEvents();
 
@@ -134,6 +147,8 @@ bool OrvexApp::Start() {
     // 16. Without panels: one unconnected panel of each kind, so that the
     // profiles can be edited.
     if (!found) AddUnconnectedPanels();
+    // From now on panels that go and come back are followed.
+    if (watcher_) watcher_->Start();
     if (env_.ShowWindow) window_->Show(true);
     return true;
 }
@@ -149,7 +164,9 @@ bool OrvexApp::ConnectPanels(bool& found) {
         return false;
     }
     std::vector<IPanel*> order;
+    int kindIndex = -1;
     for (const PanelKind& kind : PanelKinds()) {
+        ++kindIndex;
         short count = 0;
         if (FAILED(hidD->Scan(kSaitekVendorId, kind.ProductId, &count)) || count < 0) count = 0;
         std::vector<IPanelObject*> created;
@@ -183,6 +200,7 @@ bool OrvexApp::ConnectPanels(bool& found) {
         for (IPanelObject* panel : created) {
             panel->StartUp();
             order.push_back(panel);
+            if (watcher_) watcher_->AddPanel(kindIndex, *panel, true);
         }
     }
     hidD.Reset();
@@ -192,13 +210,17 @@ bool OrvexApp::ConnectPanels(bool& found) {
 
 void OrvexApp::AddUnconnectedPanels() {
     std::vector<IPanel*> order;
+    int kindIndex = -1;
     for (const PanelKind& kind : PanelKinds()) {
+        ++kindIndex;
         std::unique_ptr<IPanelObject> panel = kind.Create(Services(), 1);
         if (!panel) continue;
         IPanelObject* raw = panel.get();
         window_->AddPanelTab(std::string(kind.TabKey) + "1", std::string(kind.TabCaption) + "1", std::move(panel));
         raw->StartUp();
         order.push_back(raw);
+        // A placeholder: the first panel of its kind plugged in later takes it.
+        if (watcher_) watcher_->AddPanel(kindIndex, *raw, false);
     }
     logic_.SetPanels(std::move(order));
 }

@@ -10,6 +10,7 @@
 #include "app/program_state.h"
 #include "app/win32/main_window.h"
 #include "app/win32/panel_object.h"
+#include "app/win32/panel_watcher.h"
 #include "common/win32/handles.h"
 #include "config/configuration.h"
 #include "config/win32/autostart_win32.h"
@@ -64,6 +65,9 @@ public:
     simlink::FsuipcLink& Link() { return link_.Link(); }
     const MonitorList& Monitors() const { return monitors_; }
     bool Unloaded() const { return !window_ || window_->Unloaded(); }
+    // What keeps the panels connected (nullptr before start-up and after
+    // the window unloaded).
+    PanelWatcher* Watcher() { return watcher_.get(); }
 
     // Monitors in enumeration order.
     static MonitorList EnumerateMonitors();
@@ -106,6 +110,7 @@ private:
     std::unique_ptr<frmMain> window_;
     cMainLogic logic_;
     std::unique_ptr<PanelServices> services_;
+    std::unique_ptr<PanelWatcher> watcher_;
     int exitCode_ = 0;
     int tabCounter_ = 1;
 };

@@ -85,6 +85,24 @@ TEST_F(SetupFixture, HandWrittenValuesRoundTrip) {
     EXPECT_EQ(store.ReadString(kIni, "GeneralSetup", "ClickThreshold", "x"), "700");
 }
 
+// A value that does not convert is reported and the default used; the
+// save used to delete its line (or write the default over it), so the
+// user's text was gone. It stays until the value is changed.
+TEST_F(SetupFixture, ATextThatDoesNotConvertStaysUntilTheValueChanges) {
+    store.SetFileText(kIni, "[GeneralSetup]\nClickThreshold=0.7s\nOrvexPriority=high\nAutoQuit=yes\n");
+    setup.LoadSetup();
+    EXPECT_EQ(setup.ClickThreshold(), 500);
+    setup.SaveSetup();
+    EXPECT_EQ(store.ReadString(kIni, "GeneralSetup", "ClickThreshold", ""), "0.7s");
+    EXPECT_EQ(store.ReadString(kIni, "GeneralSetup", "OrvexPriority", ""), "high");
+    EXPECT_EQ(store.ReadString(kIni, "GeneralSetup", "AutoQuit", ""), "yes");
+    setup.ClickThreshold(800);
+    setup.OrvexPriority(128);
+    setup.SaveSetup();
+    EXPECT_EQ(store.ReadString(kIni, "GeneralSetup", "ClickThreshold", ""), "800");
+    EXPECT_EQ(store.ReadString(kIni, "GeneralSetup", "OrvexPriority", ""), "128");
+}
+
 TEST_F(SetupFixture, SaveRulesDeleteDefaultsAndKeepSplashAndUnknownKeys) {
     store.SetFileText(kIni, "[GeneralSetup]\nClickThreshold=500\nAutoStart=2\nSplash=0\nMyOwnKey=abc\n");
     setup.LoadSetup();

@@ -18,6 +18,14 @@ std::int32_t UsableFunction(std::int32_t function) {
     return IsTileFunction(function) && !IsEmptyTileFunction(function) ? function : 0;
 }
 
+// Two setups that store the same: the colour and the threshold count only
+// for a function that has them.
+bool SameSetup(const BIPTileSetup& a, const BIPTileSetup& b) {
+    if (a.Function != b.Function) return false;
+    const BIPTileFunction& f = TileFunction(a.Function);
+    return (!f.hasColorSel || a.Color == b.Color) && (!f.hasThresholdSel || a.Threshold == b.Threshold);
+}
+
 } // namespace
 
 const char* TileColourWord(std::int32_t colour) {
@@ -113,21 +121,29 @@ std::string cBIPPanelActionHolder::SectionName() const { return "BIPPanel" + con
 
 std::string cBIPPanelActionHolder::FilePath() const { return file_.Path(); }
 
-void cBIPPanelActionHolder::LoadSetup() {
-    LoadDefaults();
-    config::IIniStore& store = configuration_.Store();
-    const std::string path = file_.Load();
-    const std::string section = SectionName();
-    for (const std::string& key : store.KeyNames(path, section)) {
-        // "T" (upper case only) and a tile number.
-        if (key.size() < 2 || key[0] != 'T') continue;
-        const auto tile = config::ToInteger(std::string_view(key).substr(1), configuration_.Locale());
-        if (!tile || !IsTile(*tile)) continue;
-        LoadTile(*tile, store.ReadString(path, section, key, ""));
-    }
+std::optional<int> cBIPPanelActionHolder::TileOfKey(const std::string& key) const {
+    // "T" (upper case only) and a tile number.
+    if (key.size() < 2 || key[0] != 'T') return std::nullopt;
+    const auto tile = config::ToInteger(std::string_view(key).substr(1), configuration_.Locale());
+    if (!tile || !IsTile(*tile)) return std::nullopt;
+    return *tile;
 }
 
-void cBIPPanelActionHolder::LoadTile(int tile, const std::string& value) {
+BIPTileSetups cBIPPanelActionHolder::ReadTiles(const std::string& path, const std::string& section) const {
+    config::IIniStore& store = configuration_.Store();
+    BIPTileSetups tiles{};
+    for (const std::string& key : store.KeyNames(path, section))
+        if (const auto tile = TileOfKey(key))
+            tiles[static_cast<std::size_t>(*tile)] = LoadTile(store.ReadString(path, section, key, ""));
+    return tiles;
+}
+
+void cBIPPanelActionHolder::LoadSetup() {
+    LoadDefaults();
+    tiles_ = ReadTiles(file_.Load(), SectionName());
+}
+
+BIPTileSetup cBIPPanelActionHolder::LoadTile(const std::string& value) const {
     const std::vector<std::string_view> fields = config::SplitAll(value, ',');
     const std::int32_t function = FindTileFunction(fields[0]);
     const BIPTileFunction& f = TileFunction(function);
@@ -144,7 +160,7 @@ void cBIPPanelActionHolder::LoadTile(int tile, const std::string& value) {
                                   : 0;
         }
     }
-    tiles_[static_cast<std::size_t>(tile)] = setup;
+    return setup;
 }
 
 std::string cBIPPanelActionHolder::TileValue(int tile) const {
@@ -167,15 +183,34 @@ std::string cBIPPanelActionHolder::TileValue(int tile) const {
 
 bool cBIPPanelActionHolder::SaveSetup() {
     // Back to the profile the values came from, as for every panel kind.
-    return file_.Save([this](config::IIniStore& store, const std::string& path) {
-        const std::string section = SectionName();
-        for (int tile = 0; tile < kTileCount; ++tile) {
-            const std::string key = "T" + config::DecimalText(tile);
-            const std::string value = TileValue(tile);
-            if (value.empty()) store.DeleteKey(path, section, key);
-            else store.WriteString(path, section, key, value);
+    return file_.Save([this](config::IIniStore& store, const std::string& path) { SaveSection(store, path); });
+}
+
+void cBIPPanelActionHolder::SaveSection(config::IIniStore& store, const std::string& path) {
+    const std::string section = SectionName();
+    // A tile whose keys already load to its setup is left as written (a
+    // hand-written spelling, an unknown function or colour word that loads
+    // as what the tile still holds). Any other tile loses every key that
+    // loads into it, then gets "T<tile>" when it has a function.
+    const BIPTileSetups onFile = ReadTiles(path, section);
+    for (int tile = 0; tile < kTileCount; ++tile) {
+        const auto t = static_cast<std::size_t>(tile);
+        if (SameSetup(onFile[t], tiles_[t])) continue;
+        const std::string key = "T" + config::DecimalText(tile);
+        // The store deletes the first line of a name in any case, so one
+        // line goes at a time until nothing of the tile (nor a line that
+        // would take "T<tile>" under another case) is left.
+        for (std::size_t guard = store.KeyNames(path, section).size(); guard > 0; --guard) {
+            const auto names = store.KeyNames(path, section);
+            const auto left = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
+                return TileOfKey(n) == tile || config::EqualsNoCase(n, key);
+            });
+            if (left == names.end()) break;
+            store.DeleteKey(path, section, *left);
         }
-    });
+        const std::string value = TileValue(tile);
+        if (!value.empty()) store.WriteString(path, section, key, value);
+    }
 }
 
 } // namespace orvex::panels::bip

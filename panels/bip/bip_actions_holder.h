@@ -77,7 +77,8 @@ public:
     // within 0-100 as 0.
     void LoadSetup();
     // Writes "T0"-"T23" to the profile last loaded: a tile without a
-    // function deletes its key. The rest of the section is left as it is.
+    // function deletes its key. The rest of the section, and the keys of a
+    // tile whose setup is what they already load as, are left as they are.
     // False, the user told and the file left as it was, when it cannot be
     // written.
     bool SaveSetup();
@@ -95,7 +96,13 @@ public:
     std::string TileValue(int tile) const;
 
 private:
-    void LoadTile(int tile, const std::string& value);
+    // The tile a key names ("T" and a number 0-23), and the setup a key's
+    // value loads as.
+    std::optional<int> TileOfKey(const std::string& key) const;
+    BIPTileSetup LoadTile(const std::string& value) const;
+    // The tiles a section loads as (the last key of a tile wins).
+    BIPTileSetups ReadTiles(const std::string& path, const std::string& section) const;
+    void SaveSection(config::IIniStore& store, const std::string& path);
 
     config::cConfiguration& configuration_;
     config::ProfileFile file_{configuration_};

@@ -47,8 +47,6 @@ bool Set(EventAction* record, int field, ActionFieldValue value) {
 }
 const EventAction& Whole(const EventAction* record) { return record ? *record : kNoAction; }
 
-using actions::WriteValue;
-
 } // namespace
 
 const char* PositionName(int position) {
@@ -263,32 +261,50 @@ void cMultiPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
 
 bool cMultiPanelActionsHolder::SaveSetup() {
     // Back to the profile the values came from, as for every panel kind.
-    return file_.Save([this](config::IIniStore& store, const std::string& path) {
-    const actions::ActionSection where = Section(store, path);
+    return file_.Save([this](config::IIniStore& store, const std::string& path) { SaveSection(Section(store, path)); });
+}
+
+void cMultiPanelActionsHolder::SaveSection(const actions::ActionSection& where) {
     actions::SaveActions(where, rows_);
+    // Each number as ReadNumbers reads it: a value it refuses is no value.
+    const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
+    const auto byteIf = [](bool (*valid)(std::uint8_t)) {
+        return [valid](const std::string& t, config::NumberLocale l) {
+            const auto v = config::ToByte(t, l);
+            return v && valid(*v) ? v : std::nullopt;
+        };
+    };
+    const auto anyByte = byteIf([](std::uint8_t) { return true; });
+    const auto ngxItem = byteIf([](std::uint8_t item) { return IsNGXItem(item); });
+    const auto course = byteIf([](std::uint8_t value) { return value <= kCourseNav2; });
     for (int p = kAlt; p < kPositionCount; ++p) {
         const std::int16_t value = rotAcceleration_[static_cast<std::size_t>(p)];
-        WriteValue(where, std::string(kRotAccelerationKey) + kPositionNames[p], value == kDefaultRotAcceleration,
-                    config::DecimalText(value));
+        actions::SaveNumber(where, std::string(kRotAccelerationKey) + kPositionNames[p], value,
+                            kDefaultRotAcceleration, config::DecimalText(value), toInteger);
     }
     for (int b = kAp; b < kButtonCount; ++b) {
         const std::uint8_t item = ngxShort_[static_cast<std::size_t>(b)];
-        WriteValue(where, std::string(kNGXKey) + kButtonNames[b] + "Short", item == kNGXShortDefaults[b],
-                    config::DecimalText(item));
+        actions::SaveNumber(where, std::string(kNGXKey) + kButtonNames[b] + "Short", item, kNGXShortDefaults[b],
+                            config::DecimalText(item), ngxItem);
     }
     for (int b = kAp; b < kButtonCount; ++b) {
         const std::uint8_t item = ngxLong_[static_cast<std::size_t>(b)];
-        WriteValue(where, std::string(kNGXKey) + kButtonNames[b] + "Long", item == kNGXLongDefaults[b],
-                    config::DecimalText(item));
+        actions::SaveNumber(where, std::string(kNGXKey) + kButtonNames[b] + "Long", item, kNGXLongDefaults[b],
+                            config::DecimalText(item), ngxItem);
     }
-    WriteValue(where, kCourseSelKey, CourseSel == kCourseNav1, config::DecimalText(CourseSel));
-    WriteValue(where, kTrimAccelerationKey, TrimAcceleration == kDefaultTrimAcceleration,
-                config::DecimalText(TrimAcceleration));
-    WriteValue(where, kTrimSensitivityKey, TrimSensitivity == kDefaultTrimSensitivity,
-                config::DecimalText(TrimSensitivity));
-    WriteValue(where, kReverseTrimKey, ReverseTrim != 1, "1");
-    WriteValue(where, kReverseFlapsKey, ReverseFlaps != 1, "1");
-    });
+    actions::SaveNumber(where, kCourseSelKey, CourseSel, kCourseNav1, config::DecimalText(CourseSel), course);
+    actions::SaveNumber(where, kTrimAccelerationKey, TrimAcceleration, kDefaultTrimAcceleration,
+                        config::DecimalText(TrimAcceleration), toInteger);
+    actions::SaveNumber(where, kTrimSensitivityKey, TrimSensitivity, kDefaultTrimSensitivity,
+                        config::DecimalText(TrimSensitivity), toInteger);
+    // Stored only when on ("1"); any other value means off.
+    const auto on = [](std::uint8_t v) { return std::uint8_t{v == 1}; };
+    const auto onByte = [&](const std::string& t, config::NumberLocale l) -> std::optional<std::uint8_t> {
+        const auto v = anyByte(t, l);
+        return v ? std::optional<std::uint8_t>(on(*v)) : std::nullopt;
+    };
+    actions::SaveNumber(where, kReverseTrimKey, on(ReverseTrim), std::uint8_t{0}, "1", onByte);
+    actions::SaveNumber(where, kReverseFlapsKey, on(ReverseFlaps), std::uint8_t{0}, "1", onByte);
 }
 
 } // namespace orvex::panels::multi

@@ -62,8 +62,8 @@ inline constexpr std::int16_t kDefaultTrimSensitivity = 4;
 inline constexpr std::int16_t kDefaultRotAcceleration = 1;
 
 // A field of an action record as the accessors pass it: field 0 the kind,
-// 1 and 2 unsigned 8-bit, 3 signed 16-bit.
-using ActionFieldValue = std::int32_t;
+// 1 and 2 unsigned 8-bit, 3 signed 16-bit, 4-11 the custom kinds' fields.
+using ActionFieldValue = actions::ActionFieldValue;
 
 class cMultiPanelActionsHolder {
 public:
@@ -154,6 +154,8 @@ private:
     using Table = std::array<actions::EventAction, N>;
 
     actions::ActionSection Section(config::IIniStore& store, const std::string& path);
+    // Writes every key of the section.
+    void SaveSection(const actions::ActionSection& where);
     void ReadNumbers(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;

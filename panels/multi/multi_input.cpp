@@ -56,8 +56,13 @@ std::uint32_t MultiInputDecoder::StateWord(const std::array<std::uint8_t, 4>& re
 }
 
 void MultiInputDecoder::OnRawInput(const std::array<std::uint8_t, 4>& report) {
-    queue_.Run(report, host_.TickCount(),
-               [this](const std::array<std::uint8_t, 4>& r, std::uint32_t arrived) { Decode(r, arrived); });
+    queue_.Run(PanelInputWork{report}, host_.TickCount(),
+               [this](const PanelInputWork& w, std::uint32_t arrived) { Handle(w, arrived); });
+}
+
+void MultiInputDecoder::Handle(const PanelInputWork& work, std::uint32_t now) {
+    if (work.positions) Positions(StateWord(work.report));
+    else Decode(work.report, now);
 }
 
 void MultiInputDecoder::Decode(const std::array<std::uint8_t, 4>& report, std::uint32_t now) {
@@ -224,6 +229,11 @@ void MultiInputDecoder::SetTrimAcceleration(std::int16_t value) {
 }
 
 void MultiInputDecoder::RaisePositions(std::uint32_t state) {
+    queue_.Run(PanelInputWork::Positions(state), host_.TickCount(),
+               [this](const PanelInputWork& w, std::uint32_t arrived) { Handle(w, arrived); });
+}
+
+void MultiInputDecoder::Positions(std::uint32_t state) {
     const auto selector = static_cast<std::int32_t>(state & static_cast<std::uint32_t>(kSelectorMask));
     events_.SelectorChange(selector, 0);
     Selector(selector);

@@ -116,6 +116,7 @@ public:
 
     // Raises SelectorChange(state & selector mask, 0) from a state word read
     // from the panel; the previous state word of the decoding is not changed.
+    // It takes its turn with the reports (see PanelInputWork).
     void RaisePositions(std::uint32_t state);
 
     const MultiScreen& Screen() const { return screen_; }
@@ -135,7 +136,9 @@ private:
     };
     enum class Wheel { Knob, Trim };
 
+    void Handle(const PanelInputWork& work, std::uint32_t now);
     void Decode(const std::array<std::uint8_t, 4>& report, std::uint32_t now);
+    void Positions(std::uint32_t state);
     // True when the pulse of `bit` completes a step.
     bool Pulse(PulseBit& pulse, std::uint32_t bit, std::uint32_t state, std::uint32_t now, std::int32_t window,
                SpeedMeter& meter);
@@ -152,7 +155,7 @@ private:
 
     std::uint32_t previous_ = 0;
     bool firstReport_ = true;
-    ReentryQueue<std::array<std::uint8_t, 4>, 256> queue_;
+    ReentryQueue<PanelInputWork, 256> queue_;
 
     PulseBit knobUp_, knobDown_, trimUp_, trimDown_;
     SpeedMeter knobMeter_, trimMeter_;

@@ -48,8 +48,8 @@ inline constexpr float kDefaultAdfInnStep = 0.1f;
 inline constexpr float kDefaultAdfOutStep = 1.0f;
 
 // A field of an action record as the accessors pass it: field 0 the kind,
-// 1 and 2 unsigned 8-bit, 3 signed 16-bit. Every field fits a 32-bit integer.
-using ActionFieldValue = std::int32_t;
+// 1 and 2 unsigned 8-bit, 3 signed 16-bit, 4-11 the custom kinds' fields.
+using ActionFieldValue = actions::ActionFieldValue;
 
 // Locale-aware conversions of the ADF steps: blanks around the number, an
 // optional sign, digits with the user's decimal separator, an optional
@@ -125,6 +125,8 @@ private:
     static ActionFieldValue GetField(const actions::EventAction* record, int field);
     static bool SetField(actions::EventAction* record, int field, ActionFieldValue value);
     actions::ActionSection Section(config::IIniStore& store, const std::string& path);
+    // Writes every key of the section.
+    void SaveSection(const actions::ActionSection& where);
     void ReadNumbers(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;

@@ -34,8 +34,13 @@ std::int16_t RadioInputDecoder::NeedleAngle(int selector, std::uint32_t value) {
 }
 
 void RadioInputDecoder::OnRawInput(const std::array<std::uint8_t, 4>& report) {
-    queue_.Run(report, host_.TickCount(),
-               [this](const std::array<std::uint8_t, 4>& r, std::uint32_t arrived) { Decode(r, arrived); });
+    queue_.Run(PanelInputWork{report}, host_.TickCount(),
+               [this](const PanelInputWork& w, std::uint32_t arrived) { Handle(w, arrived); });
+}
+
+void RadioInputDecoder::Handle(const PanelInputWork& work, std::uint32_t now) {
+    if (work.positions) Positions(StateWord(work.report));
+    else Decode(work.report, now);
 }
 
 void RadioInputDecoder::Decode(const std::array<std::uint8_t, 4>& report, std::uint32_t now) {
@@ -199,6 +204,11 @@ std::uint32_t RadioInputDecoder::SpeedPeriod(int selector) const {
 }
 
 void RadioInputDecoder::RaisePositions(std::uint32_t state) {
+    queue_.Run(PanelInputWork::Positions(state), host_.TickCount(),
+               [this](const PanelInputWork& w, std::uint32_t arrived) { Handle(w, arrived); });
+}
+
+void RadioInputDecoder::Positions(std::uint32_t state) {
     const std::uint32_t upper = state & kSelectorMaskUpper;
     events_.SelectorChange(1, static_cast<std::int32_t>(upper), 0);
     MoveNeedle(1, upper);

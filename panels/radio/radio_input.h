@@ -100,7 +100,8 @@ public:
 
     // Raises SelectorChange for both selectors from a state word read from
     // the panel, with 0 as the previous value; the previous state word of
-    // the decoding is not changed.
+    // the decoding is not changed. It takes its turn with the reports (see
+    // PanelInputWork).
     void RaisePositions(std::uint32_t state);
 
     const RadioScreen& Screen() const { return screen_; }
@@ -115,7 +116,9 @@ private:
 
 
     static std::size_t Index(int selector) { return selector == 2 ? 1 : 0; }
+    void Handle(const PanelInputWork& work, std::uint32_t now);
     void Decode(const std::array<std::uint8_t, 4>& report, std::uint32_t now);
+    void Positions(std::uint32_t state);
     void Knob(int knob, int direction, std::uint32_t state, std::uint32_t now);
     void MoveNeedle(int selector, std::uint32_t value);
     void Button(std::uint32_t mask, std::uint32_t state, std::uint32_t now);
@@ -127,7 +130,7 @@ private:
 
     std::uint32_t previous_ = 0;
     bool firstReport_ = true;
-    ReentryQueue<std::array<std::uint8_t, 4>, 256> queue_;
+    ReentryQueue<PanelInputWork, 256> queue_;
     std::array<std::array<PulseBit, 2>, 4> pulses_{};  // [knob][0 up, 1 down]
 
     std::array<std::uint32_t, 2> pulseCount_{};      // per selector, up and down of both knobs

@@ -24,8 +24,8 @@ inline constexpr int kStateOn = 1;
 const char* SwitchKeyName(int index);
 
 // A field of an action record as the accessors pass it: field 0 the kind,
-// fields 1-3 unsigned 8-bit.
-using ActionFieldValue = std::int32_t;
+// fields 1-3 unsigned 8-bit, 4-11 the custom kinds' fields.
+using ActionFieldValue = actions::ActionFieldValue;
 
 class cSwitchPanelActionsHolder {
 public:
@@ -76,6 +76,8 @@ private:
         return index >= 1 && index <= kSwitchCount && (state == kStateOff || state == kStateOn);
     }
     actions::ActionSection Section(config::IIniStore& store, const std::string& path);
+    // Writes every key of the section.
+    void SaveSection(const actions::ActionSection& where);
     void ReadOptions(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;

@@ -207,6 +207,8 @@ void cSwitchPanelLogic::Gear(bool down) {
         Write(kGearLeverOffset, 4, down ? kGearDownAndLocked : 0);
         break;
     default:
+        // None does nothing; a custom action is carried out once.
+        actions::CarryOut(action, target_);
         break;
     }
 }

@@ -1,8 +1,8 @@
 // What the panel logic tests share: the program around a logic (a fake
 // link with its registered offsets, the program state, a configuration over
-// an in-memory INI store), an action target that writes the virtual buttons
-// and keystrokes it is given into a log, and a clock that moves only when
-// slept on.
+// an in-memory INI store), an action target that writes the virtual buttons,
+// keystrokes, controls and offset writes it is given into a log (over
+// offsets of its own), and a clock that moves only when slept on.
 #pragma once
 
 #include "actions/event_action.h"
@@ -15,6 +15,8 @@
 #include "simlink/tests/fake_link.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,8 +35,10 @@ struct LogicEnvironment {
     config::cConfiguration config{store, "C:\\Orvex", messages};
 };
 
-// "press 64,3", "release 64,3 now", "key 38,2"; into a log of its own or
-// one shared with other fakes, so that the order of everything shows.
+// "press 64,3", "release 64,3 now", "key 38,2", "control 65580,1",
+// "write 0x66C0,2,5 now"; into a log of its own or one shared with other
+// fakes, so that the order of everything shows. Offsets read what was
+// written (or put in `memory`); `failReads` makes every read fail.
 struct RecordingTarget final : actions::IActionTarget {
     RecordingTarget() : log(own) {}
     explicit RecordingTarget(Log& shared) : log(shared) {}
@@ -48,6 +52,27 @@ struct RecordingTarget final : actions::IActionTarget {
     void SendKeystroke(std::uint8_t key, std::uint8_t q) override {
         log.push_back("key " + std::to_string(key) + "," + std::to_string(q));
     }
+    void SendFsControl(std::int32_t control, std::int32_t parameter, bool immediate) override {
+        log.push_back("control " + std::to_string(control) + "," + std::to_string(parameter) +
+                      (immediate ? " now" : ""));
+    }
+    bool ReadOffset(std::int32_t offset, std::int32_t size, std::uint64_t& value) override {
+        if (failReads) return false;
+        const std::uint64_t mask = size >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1;
+        value = memory[offset] & mask;
+        return true;
+    }
+    void WriteOffset(std::int32_t offset, std::int32_t size, std::uint64_t value, bool immediate) override {
+        const std::uint64_t mask = size >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1;
+        memory[offset] = value & mask;
+        char hex[8];
+        std::snprintf(hex, sizeof(hex), "0x%04X", static_cast<unsigned>(offset));
+        log.push_back(std::string("write ") + hex + "," + std::to_string(size) + "," +
+                      std::to_string(value & mask) + (immediate ? " now" : ""));
+    }
+
+    std::map<std::int32_t, std::uint64_t> memory;
+    bool failReads = false;
 
     Log own;
     Log& log;

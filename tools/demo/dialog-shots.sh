@@ -45,6 +45,8 @@ printf '[GeneralSetup]\r\nManualProfile=1\r\nMainFormTop=40\r\nMainFormLeft=40\r
     > "$PROGRAM/Orvex.ini"
 printf '[RadioPanel1]\r\nButtonActionCOM1=VButton,64,1\r\n' > "$PROGRAM/Heavy.ini"
 printf '[RadioPanel1]\r\n' > "$PROGRAM/Trainer.ini"
+# The profile in use steps an offset with the COM1 ACT/STBY click.
+printf '[RadioPanel1]\r\nButtonActionCOM1=Step,0x66C0,2,1,0,359,1\r\n' > "$PROGRAM/Default.ini"
 
 echo "== dialogs at $SCALE %"
 start_panels --radio 1 --multi 1 --switch 1 --bip 1
@@ -97,6 +99,14 @@ if opened "$RADIO"; then
     fi
     tool press - "$RADIO" 3522 >/dev/null; sleep 0.5
     shot "$RADIO" radio-setup-vbutton
+    # The custom action's page, and its numbers in their window.
+    tool press - "$RADIO" 3525 >/dev/null; sleep 0.5
+    shot "$RADIO" radio-setup-custom
+    tool press - "$RADIO" 3542 >/dev/null
+    if opened "  ORVEX - Custom FSUIPC Action"; then
+        shot "  ORVEX - Custom FSUIPC Action" custom-action
+        closed "  ORVEX - Custom FSUIPC Action"
+    fi
     closed "$RADIO"
 fi
 

@@ -3,6 +3,7 @@
 #include "actions/tests/win32/event_selector_test_resource.h"
 #include "actions/win32/event_selector.h"
 #include "actions/win32/event_selector_resource.h"
+#include "actions/win32/frm_custom_action.h"
 #include "actions/win32/frm_get_keys.h"
 #include "common/win32/dialog.h"
 #include "common/win32/place_window_win32.h"
@@ -173,11 +174,12 @@ TEST_F(EventSelectorTest, CreatedAsAGoodChildOfItsDialog) {
         orvex::win32::SelectGuard font(dc, reinterpret_cast<HGDIOBJ>(childFont));
         RECT need{0, 0, r.right - r.left, 0};
         ::DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        const bool option = id >= IDC_SELECTOR_OPTEVENT0 && id <= IDC_SELECTOR_OPTEVENT3;
+        const bool option =
+            (id >= IDC_SELECTOR_OPTEVENT0 && id <= IDC_SELECTOR_OPTEVENT3) || id == IDC_SELECTOR_OPTEVENT4;
         const int room = option ? (r.right - r.left) - ::GetSystemMetrics(SM_CXMENUCHECK) - 4 : r.right - r.left;
         SIZE line{};
         ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &line);
-        if (id == IDC_SELECTOR_NOEVENTTEXT || id == IDC_SELECTOR_OFFSETTEXT)
+        if (id == IDC_SELECTOR_NOEVENTTEXT || id == IDC_SELECTOR_OFFSETTEXT || id == IDC_SELECTOR_LABCUSTOM)
             EXPECT_LE(need.bottom, r.bottom - r.top) << id;
         else
             EXPECT_LE(line.cx, room) << id;
@@ -246,9 +248,9 @@ TEST_F(EventSelectorTest, ActionRecordsRoundTrip) {
     EXPECT_EQ(orvex::win32::WindowText(Child(IDC_SELECTOR_LABKEYSTROKES)), "&");
     EXPECT_EQ(KeyStrokeText(27, 6, 27), "CTRL-TAB-ESC");
 
-    // A kind outside 0-3 is no choice.
+    // A kind outside 0-7 is no choice.
     selector->FSEvent(kVButton);
-    selector->FSEvent(7);
+    selector->FSEvent(8);
     EXPECT_EQ(selector->FSEvent(), kVButton);
 }
 
@@ -539,6 +541,177 @@ TEST_F(EventSelectorTest, GetKeysTakesTheCapturedKeystroke) {
     EXPECT_EQ(selector->KeyText(), "SHIFT-TAB-PAGE DOWN");
     EXPECT_EQ(changes, 1);
     EXPECT_TRUE(messages.shown.empty());
+}
+
+} // namespace
+} // namespace orvex::actions::win32
+
+namespace orvex::actions::win32 {
+namespace {
+
+EventAction Parsed(const char* text) {
+    EventAction r;
+    EXPECT_EQ(ReadActionText(text, r), ReadResult::Read) << text;
+    return r;
+}
+
+TEST_F(EventSelectorTest, CustomPageShowsTheActionAndItsKindChoice) {
+    int changes = 0;
+    selector->Changed = [&] { ++changes; };
+    selector->Load(Parsed("Step,0x07CC,2,1,0,359,1"));
+    EXPECT_EQ(selector->FSEvent(), kStep);
+    EXPECT_EQ(::IsDlgButtonChecked(window, IDC_SELECTOR_OPTEVENT4), BST_CHECKED);
+    EXPECT_EQ(::IsDlgButtonChecked(window, IDC_SELECTOR_OPTEVENT0), BST_UNCHECKED);
+    for (int id : {IDC_SELECTOR_CMBCUSTOMKIND, IDC_SELECTOR_LABCUSTOM, IDC_SELECTOR_BTNCUSTOMEDIT,
+                   IDC_SELECTOR_BTNCUSTOMTEST})
+        EXPECT_TRUE(Visible(window, id)) << id;
+    EXPECT_FALSE(Visible(window, IDC_SELECTOR_NOEVENTTEXT));
+    EXPECT_EQ(::SendMessageA(Child(IDC_SELECTOR_CMBCUSTOMKIND), CB_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(orvex::win32::WindowText(Child(IDC_SELECTOR_LABCUSTOM)),
+              "Step 0x07CC (2 bytes) by 1 within 0 to 359, wrapping");
+    EventAction out{kVKey, 65, 1, 97};
+    selector->Store(out);
+    EXPECT_EQ(ActionText(out), "Step,0x07CC,2,1,0,359,1");
+    EXPECT_EQ(out.Field1, 65) << "fields the kind does not use are kept";
+
+    // Another kind from the list: its numbers where they fit (the offset is
+    // shared), a valid action in any case.
+    auto pick = [&](int index) {
+        ::SendMessageA(Child(IDC_SELECTOR_CMBCUSTOMKIND), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SELECTOR_CMBCUSTOMKIND, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(Child(IDC_SELECTOR_CMBCUSTOMKIND)));
+    };
+    pick(2);
+    EXPECT_EQ(selector->FSEvent(), kToggle);
+    selector->Store(out);
+    EXPECT_EQ(ActionText(out), "Toggle,0x07CC,2,0x1");
+    pick(0);
+    selector->Store(out);
+    EXPECT_EQ(ActionText(out), "Control,1,0");
+    EXPECT_EQ(changes, 2);
+
+    // Leaving for another kind and coming back by the option finds the custom action again.
+    ::SendMessageA(Child(IDC_SELECTOR_OPTEVENT1), BM_CLICK, 0, 0);
+    EXPECT_EQ(selector->FSEvent(), kOffset);
+    EXPECT_FALSE(Visible(window, IDC_SELECTOR_CMBCUSTOMKIND));
+    ::SendMessageA(Child(IDC_SELECTOR_OPTEVENT4), BM_CLICK, 0, 0);
+    EXPECT_EQ(selector->FSEvent(), kControl);
+    EXPECT_EQ(changes, 4);
+
+    // Keyboard: Tab goes from the option through the page (the disabled
+    // "Test" passed over) to the dialog's next control.
+    ::SetFocus(Child(IDC_SELECTOR_OPTEVENT4));
+    DialogKey(host.Handle(), VK_TAB);
+    EXPECT_EQ(::GetFocus(), Child(IDC_SELECTOR_CMBCUSTOMKIND));
+    DialogKey(host.Handle(), VK_TAB);
+    EXPECT_EQ(::GetFocus(), Child(IDC_SELECTOR_BTNCUSTOMEDIT));
+    DialogKey(host.Handle(), VK_TAB);
+    EXPECT_EQ(::GetFocus(), host.Item(IDC_HOSTAFTER));
+    // Up from the last option goes back to the keyboard page.
+    ::SetFocus(Child(IDC_SELECTOR_OPTEVENT4));
+    DialogKey(host.Handle(), VK_UP);
+    EXPECT_EQ(selector->FSEvent(), kVKey);
+}
+
+TEST_F(EventSelectorTest, CustomTestCarriesTheActionOutOnceOnlyWhileConnected) {
+    FakeLink link;
+    app::ProgramState state;
+    selector->Context({&state, &link, nullptr, nullptr, nullptr, nullptr});
+    selector->Load(Parsed("Toggle,0x66C0,2,0x0104"));
+    link.Put(0x66C0, {0x05, 0x00});
+    auto test = [&] {
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_SELECTOR_BTNCUSTOMTEST, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(Child(IDC_SELECTOR_BTNCUSTOMTEST)));
+    };
+    EXPECT_FALSE(::IsWindowEnabled(Child(IDC_SELECTOR_BTNCUSTOMTEST)));
+    test();
+    EXPECT_TRUE(link.processed.empty()) << "nothing while the simulator is not connected";
+
+    state.SimConnected = true;
+    selector->Context({&state, &link, nullptr, nullptr, nullptr, nullptr});
+    EXPECT_TRUE(::IsWindowEnabled(Child(IDC_SELECTOR_BTNCUSTOMTEST)));
+    test();
+    EXPECT_EQ(link.Word(0x66C0) & 0xFFFF, 0x0101u) << "read, flipped and written at once";
+    EXPECT_TRUE(link.queue.empty());
+
+    selector->Load(Parsed("Control,66587,-3"));
+    link.processed.clear();
+    test();
+    ASSERT_EQ(link.processed.size(), 1u);
+    EXPECT_EQ(link.processed[0].offset, simlink::kFsControlOffset);
+    EXPECT_EQ(link.Word(simlink::kFsControlOffset), 66587u);
+    EXPECT_EQ(link.Word(simlink::kFsControlOffset + 4), 0xFFFFFFFDu);
+}
+
+TEST_F(EventSelectorTest, CustomEditorValidatesAsTypedAndTestsOnlyAValidAction) {
+    FakeLink link;
+    app::ProgramState state;
+    frmCustomAction editor(Parsed("Set,0x66C0,2,7"), &state, &link);
+    ASSERT_TRUE(editor.Create(host.Handle()));
+    EXPECT_EQ(orvex::win32::WindowText(editor.Handle()), "  ORVEX - Custom FSUIPC Action");
+    EXPECT_EQ(editor.Kind(), kSet);
+    EXPECT_TRUE(editor.Fits());
+    EXPECT_EQ(editor.ItemText(IDC_CUSTOM_EDIT0), "0x66C0");
+    EXPECT_EQ(editor.ItemText(IDC_CUSTOM_EDIT0 + 2), "7");
+    EXPECT_EQ(editor.ItemText(IDC_CUSTOM_LIMITS0 + 2), "-32768 to 65535");
+    EXPECT_TRUE(::IsWindowVisible(editor.Item(IDC_CUSTOM_SIZE)));
+    EXPECT_FALSE(::IsWindowVisible(editor.Item(IDC_CUSTOM_EDIT0 + 1)));
+    EXPECT_FALSE(::IsWindowVisible(editor.Item(IDC_CUSTOM_WRAP)));
+    EXPECT_FALSE(::IsWindowEnabled(editor.Item(IDC_CUSTOM_TEST))) << "not connected";
+
+    // Each keystroke is judged: the reason beside the field, OK only for a valid action.
+    editor.ItemText(IDC_CUSTOM_EDIT0 + 2, "70000");
+    EXPECT_FALSE(editor.Fits());
+    EXPECT_EQ(editor.Reason(2), "a whole number from -32768 to 65535");
+    EXPECT_FALSE(::IsWindowEnabled(editor.Item(IDOK)));
+    editor.ItemText(IDC_CUSTOM_EDIT0, "0xFFFF");
+    EXPECT_EQ(editor.Reason(0), "with 2 bytes at most 0xFFFE") << "judged with the size";
+    ::SendMessageA(editor.Item(IDC_CUSTOM_SIZE), CB_SETCURSEL, 0, 0);
+    ::SendMessageA(editor.Handle(), WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_SIZE, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(editor.Item(IDC_CUSTOM_SIZE)));
+    EXPECT_EQ(editor.ItemText(IDC_CUSTOM_LIMITS0 + 2), "-128 to 255");
+    EXPECT_EQ(editor.Reason(2), "a whole number from -128 to 255");
+    editor.ItemText(IDC_CUSTOM_EDIT0 + 2, "0xFF");
+    EXPECT_TRUE(editor.Fits());
+    EXPECT_EQ(editor.Reason(0), "");
+    EXPECT_TRUE(::IsWindowEnabled(editor.Item(IDOK)));
+
+    // Step: limits and wrap; min above max is named at the maximum.
+    ::SendMessageA(editor.Item(IDC_CUSTOM_KIND), CB_SETCURSEL, 3, 0);
+    ::SendMessageA(editor.Handle(), WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_KIND, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(editor.Item(IDC_CUSTOM_KIND)));
+    EXPECT_EQ(editor.Kind(), kStep);
+    EXPECT_TRUE(::IsWindowVisible(editor.Item(IDC_CUSTOM_WRAP)));
+    editor.ItemText(IDC_CUSTOM_EDIT0, "0x66C2");
+    editor.ItemText(IDC_CUSTOM_EDIT0 + 3, "50");
+    editor.ItemText(IDC_CUSTOM_EDIT0 + 4, "10");
+    EXPECT_EQ(editor.Reason(4), "not below the minimum");
+    EXPECT_FALSE(editor.Fits());
+    editor.ItemText(IDC_CUSTOM_EDIT0 + 4, "60");
+    ::SendMessageA(editor.Item(IDC_CUSTOM_WRAP), BM_CLICK, 0, 0);
+    EXPECT_TRUE(editor.Fits());
+    EXPECT_EQ(editor.ItemText(IDC_CUSTOM_SUMMARY), "Step 0x66C2 (2 bytes) by 7 within 50 to 60, wrapping")
+        << "the numbers the Set had, where they fit a Step";
+
+    // Back to Set: what was typed there is still there.
+    ::SendMessageA(editor.Item(IDC_CUSTOM_KIND), CB_SETCURSEL, 1, 0);
+    ::SendMessageA(editor.Handle(), WM_COMMAND, MAKEWPARAM(IDC_CUSTOM_KIND, CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(editor.Item(IDC_CUSTOM_KIND)));
+    EXPECT_EQ(editor.ItemText(IDC_CUSTOM_EDIT0 + 2), "0xFF");
+    EXPECT_EQ(editor.ItemText(IDC_CUSTOM_EDIT0), "0xFFFF");
+
+    // Connected: Test writes it once, at once.
+    editor.Click(IDC_CUSTOM_TEST);
+    EXPECT_TRUE(link.processed.empty()) << "disabled while not connected";
+    state.SimConnected = true;
+    editor.ItemText(IDC_CUSTOM_EDIT0, "0x66C5");
+    EXPECT_TRUE(::IsWindowEnabled(editor.Item(IDC_CUSTOM_TEST)));
+    editor.Click(IDC_CUSTOM_TEST);
+    EXPECT_EQ(link.table[0x66C5], 0xFF);
+    EXPECT_TRUE(link.queue.empty());
+    editor.Click(IDOK);
+    EXPECT_EQ(editor.Result(), IDOK);
+    EXPECT_EQ(ActionText(editor.Action()), "Set,0x66C5,1,255");
 }
 
 } // namespace

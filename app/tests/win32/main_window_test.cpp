@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "orvex_version.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -135,6 +137,21 @@ TEST_F(MainWindowTest, StatusProfilesAndLoad) {
     RECT r{};
     ::GetWindowRect(window.Handle(), &r);
     EXPECT_NEAR((r.left + r.right) / 2, 640, 2);
+}
+
+TEST_F(MainWindowTest, MainPageShowsTheProjectVersion) {
+    HWND page = ::FindWindowExA(window.Handle(), nullptr, "OrvexMainPage", nullptr);
+    ASSERT_NE(page, nullptr);
+    HWND version = ::GetDlgItem(page, frmMain::IDC_LBLVERSION);
+    char text[64] = {};
+    ::GetWindowTextA(version, text, sizeof(text));
+    EXPECT_STREQ(text, "Version " ORVEX_VERSION_TEXT);
+    EXPECT_TRUE(::GetWindowLongA(version, GWL_STYLE) & WS_VISIBLE);
+    RECT label{}, client{};
+    ::GetWindowRect(version, &label);
+    ::GetWindowRect(page, &client);
+    EXPECT_GT(label.right - label.left, 0);
+    EXPECT_LE(label.right, client.right) << "inside the page";
 }
 
 TEST_F(MainWindowTest, TrayIconRecordAndDoubleClick) {

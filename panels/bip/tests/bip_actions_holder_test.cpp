@@ -93,6 +93,27 @@ TEST_F(BIPHolderFixture, SaveWritesEveryTileKeyAndRoundTrips) {
     EXPECT_EQ(holder.Tiles(), saved);
 }
 
+// A save used to delete the key of a tile that loaded as no function (an
+// unknown function word, perhaps of a later catalogue) and to write a new
+// "T5" beside a hand-written "T05", which the next load then read instead.
+TEST_F(BIPHolderFixture, SaveKeepsUnchangedTilesAsWrittenAndReplacesEverySpellingOfAChangedOne) {
+    Load("T1=SOME_LATER_TILE,Red\nT05=ENG_FIRE\nT7=OIL_PRESSURE,Purple,20\nt9=ENG_FIRE\n");
+    holder.SaveSetup();
+    EXPECT_EQ(store.FileText(kProfile),
+              "[BIPPanel1]\r\nT1=SOME_LATER_TILE,Red\r\nT05=ENG_FIRE\r\nT7=OIL_PRESSURE,Purple,20\r\nt9=ENG_FIRE\r\n");
+
+    holder.ClearTile(5);
+    holder.SetTileFunction(1, FindTileFunction("ENG_FIRE"));
+    holder.SaveSetup();
+    EXPECT_EQ(Stored("T05"), "<none>");
+    EXPECT_EQ(Stored("T1"), "ENG_FIRE,Red");
+    EXPECT_EQ(Stored("t9"), "ENG_FIRE");  // not a tile key: left alone
+    cBIPPanelActionHolder again{config};
+    again.PanelIndex = 1;
+    again.LoadSetup();
+    EXPECT_EQ(again.Tiles(), holder.Tiles());
+}
+
 TEST_F(BIPHolderFixture, EmptyPanelSavesNothing) {
     Load("T0=DME\nT23=NAV\n");
     holder.ClearAllTiles();

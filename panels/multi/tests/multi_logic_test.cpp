@@ -314,6 +314,27 @@ TEST_F(LogicFixture, BoundActionsReplaceTheBuiltInBehaviour) {
     EXPECT_GT(wait.pumps, 0);  // events end by letting messages run
 }
 
+TEST_F(LogicFixture, CustomActionsOnEveryKindOfEvent) {
+    Start("SelectorActionVS=Control,66587,2\nButtonActionAP=Toggle,0x66C0,1,0x80\n"
+          "LongButtonActionHDG=Set,0x66C1,1,-1\nRotUpActionHDG=Step,0x66C2,2,1,0,359,1\n"
+          "RotDownActionHDG=Step,0x66C2,2,-1,0,359,1\nTrimActionDOWN=Control,65607,0\n"
+          "FlapsActionUP=Set,0x66C4,4,7\nAutoThrottleActionOFF=Toggle,0x66C8,8,0x8000000000000001\n");
+    Select(kVs);
+    Select(kHdg);
+    logic.ButtonClick(kAp);
+    logic.ButtonLongClick(kHdgButton);
+    logic.Rotary(kUp, 2);
+    logic.Rotary(kDown, 5);
+    logic.Trim(kDown, 2);
+    logic.Flaps(kUp);
+    logic.AutoThrottleChange(false);
+    EXPECT_EQ(target.log, (Log{"control 66587,2", "write 0x66C0,1,128", "write 0x66C1,1,255", "write 0x66C2,2,2",
+                               "write 0x66C2,2,357", "control 65607,0", "control 65607,0", "write 0x66C4,4,7",
+                               "write 0x66C8,8,9223372036854775809"}));
+    EXPECT_TRUE(Writes().empty());
+    EXPECT_TRUE(Sent().empty());
+}
+
 TEST_F(LogicFixture, SelectorButtonsArePressedOnArrivalAndReleasedOnLeaving) {
     Start("SelectorActionALT=VButton,64,1\nSelectorActionVS=VButton,64,2\nSelectorActionHDG=VKey,72,0,72\n"
           "RotaryAccelerationVS=7\nTrimAcceleration=3\n");

@@ -81,7 +81,7 @@ TEST_F(HolderFixture, MissingFileOrEmptySectionGivesTheDefaults) {
 TEST_F(HolderFixture, AccessorsRefuseWhatDoesNotFit) {
     EXPECT_TRUE(holder.SetRotActions(kOuterRing, kUp, kNav1, 0, kVButton));
     EXPECT_EQ(holder.RotAction(kOuterRing, kDown, kNav1).Kind, kOffset) << "each direction is its own record";
-    for (auto [field, value] : {std::pair{1, 256}, {2, -1}, {3, 40000}, {4, 1}})
+    for (auto [field, value] : {std::pair{1, 256}, {2, -1}, {3, 40000}, {7, 3}, {12, 1}})
         EXPECT_FALSE(holder.SetButtonsActions(kCom1, field, value)) << field;
     EXPECT_FALSE(holder.SetButtonsActions(8, 0, 1));
     EXPECT_FALSE(holder.SetRotActions(2, 0, kCom1, 0, 1));
@@ -122,7 +122,7 @@ TEST_F(CommaLocaleFixture, ChangedValuesRoundTripInKeyOrder) {
     holder.SetLongButtonsActions(kDme, 2, 32);
     holder.SetRotActions(kOuterRing, kDown, kCom2, 0, kNone);
     holder.SetRotActions(kInnerRing, kUp, kNav2, 0, kNone);
-    holder.SetRotActions(kInnerRing, kDown, kCom2, 0, 7); // no such kind: written empty
+    holder.SetRotActions(kInnerRing, kDown, kCom2, 0, 8); // no such kind: written empty
     holder.SetAcceleration(kCom2, 10);
     holder.SetAcceleration(kXpdr, -3);
     holder.AltimeterUnit = 2;

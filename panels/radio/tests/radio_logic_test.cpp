@@ -417,5 +417,26 @@ TEST_F(LogicFixture, BoundActionsFollowTheirPatterns) {
     EXPECT_EQ(log, expected);
 }
 
+TEST_F(LogicFixture, CustomActionsOnEveryKindOfEvent) {
+    Start("SelectorActionADF=Control,65580,1\nButtonActionCOM1=Toggle,0x0D0C,2,4\n"
+          "LongButtonActionCOM1=Set,0x66C0,1,9\nInnRotUpCOM1=Step,0x66C2,2,10,0,359,1\n"
+          "OutRotDownCOM1=Control,65880,0\n");
+    logic.SelectorChange(1, kAdf, kCom1);
+    EXPECT_EQ(log, Log{"control 65580,1"}) << "no wait and release for a control";
+    log.clear();
+    logic.SelectorChange(1, kCom1, kAdf);
+    target.memory[0x66C2] = 350;
+    logic.ButtonClick(kUpperButtonMask);
+    logic.ButtonUp(kUpperButtonMask);
+    logic.ButtonLongClick(kUpperButtonMask);
+    logic.ButtonUp(kUpperButtonMask);
+    Turn(kInnerRing, kUp, 1, 3);
+    Turn(kOuterRing, kDown, 1, 2);
+    EXPECT_EQ(log, (Log{"write 0x0D0C,2,4", "write 0x66C0,1,9", "write 0x66C2,2,20", "control 65880,0",
+                        "control 65880,0"}))
+        << "one toggle per click, a Set on the long click, one Step write of delta x speed, the control per step";
+    EXPECT_TRUE(link.queue.empty()) << "the built-in tuning is replaced";
+}
+
 } // namespace
 } // namespace orvex::panels::radio

@@ -109,7 +109,8 @@ TEST_F(HolderFixture, FieldAccessorsRefuseWhatDoesNotFit) {
     EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 3, 256)); // field 3 is 8-bit here
     EXPECT_TRUE(holder.SetSwitchActions(kBat, kStateOn, 3, 255));
     EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 1, -1));
-    EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 4, 1));
+    EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 6, 0x10000));
+    EXPECT_FALSE(holder.SetSwitchActions(kBat, kStateOn, 12, 1));
     EXPECT_FALSE(holder.SetSwitchActions(0, kStateOn, 0, 1));
     // The setup model writes the whole record, or says what it refused.
     actions::EventAction key{kVKey, 65, 1, 97};
@@ -118,6 +119,10 @@ TEST_F(HolderFixture, FieldAccessorsRefuseWhatDoesNotFit) {
     key.Field3 = 300;
     EXPECT_FALSE(StoreSwitchAction(holder, kNav, kStateOn, key));
     EXPECT_EQ(holder.GetSwitchActions(kNav, kStateOn, 3), 97);
+    actions::EventAction toggle;
+    ASSERT_EQ(actions::ReadActionText("Toggle,0x0D0C,2,0x8", toggle), actions::ReadResult::Read);
+    EXPECT_TRUE(StoreSwitchAction(holder, kTaxi, kStateOn, toggle));
+    EXPECT_EQ(holder.SwitchAction(kTaxi, kStateOn), toggle) << "custom fields too";
     EXPECT_EQ(&OptionValue(holder, SwitchOption::RetractableGear), &holder.RetractableGear);
     EXPECT_EQ(&OptionValue(holder, SwitchOption::StarterSelector), &holder.SingleStarterSelector);
     EXPECT_STREQ(SwitchTabCaption(kGearDown), "GEAR DOWN");

@@ -49,6 +49,15 @@ struct SwitchLogicFixture : ::testing::Test, test::LogicEnvironment {
             f.wait.Mark();
             f.target.SendKeystroke(k, q);
         }
+        void SendFsControl(std::int32_t c, std::int32_t p, bool i) override {
+            f.wait.Mark();
+            f.target.SendFsControl(c, p, i);
+        }
+        bool ReadOffset(std::int32_t o, std::int32_t s, std::uint64_t& v) override { return f.target.ReadOffset(o, s, v); }
+        void WriteOffset(std::int32_t o, std::int32_t s, std::uint64_t v, bool i) override {
+            f.wait.Mark();
+            f.target.WriteOffset(o, s, v, i);
+        }
     };
 
     void Start(const std::string& section = "", std::uint8_t specialMode = 0) {
@@ -263,6 +272,22 @@ TEST_F(SwitchLogicFixture, GearLeverByKind) {
     logic.GearDown();
     logic.GearUp();
     EXPECT_EQ(log, (Log{"press 64,20", "key 71,0"}));
+}
+
+TEST_F(SwitchLogicFixture, CustomActionsOnSwitchesTheMagnetoAndTheGear) {
+    Start("SwitchTAXIOn=Control,66587,8\nSwitchTAXIOff=Toggle,0x0D0C,2,8\nSwitchSELROn=Set,0x66C0,1,1\n"
+          "SwitchSELLOn=Step,0x66C1,1,-1,-5,5,0\nSwitchGEARUPOn=Set,0x0BE8,4,0\n"
+          "SwitchGEARDOWNOn=Control,66080,0\n");
+    logic.SwitchChange(kTaxi, true);
+    logic.SwitchChange(kTaxi, false);
+    logic.SelectorChange(kSelR, kSelOff);
+    logic.SelectorChange(kSelL, kSelR);
+    logic.GearUp();
+    logic.GearDown();
+    EXPECT_EQ(log, (Log{"control 66587,8", "write 0x0D0C,2,8", "write 0x66C0,1,1", "write 0x66C1,1,255",
+                        "write 0x0BE8,4,0", "control 66080,0"}))
+        << "no 50 ms wait and no release for custom actions";
+    EXPECT_TRUE(link.queue.empty());
 }
 
 TEST_F(SwitchLogicFixture, NgxGearAndLights) {
