@@ -1,7 +1,7 @@
 #include "config/setup_holder.h"
 
-#include "config/ini_save.h"
 #include "config/save_key.h"
+#include "config/ini_save.h"
 
 #include <optional>
 #include <utility>
@@ -96,11 +96,10 @@ void cSetupHolder::LoadSetup() {
 }
 
 bool cSetupHolder::SaveSetup() {
-    // Every change through one save: a file that cannot be written is left
-    // as it was and told once.
-    IniSave save(store_);
     // A key whose text did not convert stays while the value is still the
-    // default it fell back to (see SaveKey).
+    // default it fell back to (see SaveKey). Every change goes through one
+    // IniSave, which tells the user once when the file cannot be written.
+    IniSave save(store_);
     auto writeOrDelete = [this, &save](Item item, bool write) {
         const std::int32_t value = values_[item];
         const bool isDefault = value == kItems[item].Default;

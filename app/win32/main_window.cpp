@@ -505,6 +505,9 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == kTimerFSUIPC && logic_) logic_->Tick();
         return 0;
+    case kLinkAnsweredMessage:
+        if (logic_ && !unloaded_) logic_->LinkAnswered();
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;

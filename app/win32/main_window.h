@@ -37,6 +37,8 @@ public:
         IDC_LBLVERSION,
     };
     static constexpr UINT_PTR kTimerFSUIPC = 1;
+    // Posted by the simulator link's thread when an exchange has finished.
+    static constexpr UINT kLinkAnsweredMessage = WM_APP + 16;
     // The window's size in twips.
     static constexpr int kWidthTwips = 11325;
     static constexpr int kHeightTwips = 4218;

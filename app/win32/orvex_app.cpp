@@ -32,11 +32,11 @@ OrvexApp::OrvexApp(AppEnvironment environment)
       messages_(env_.Messages ? *env_.Messages : static_cast<config::IUserMessages&>(boxes_)),
       autostart_(WithoutSlash(env_.ProgramFolder)),
       configuration_(store_, env_.ProgramFolder, messages_, &autostart_, config::win32::UserNumberLocale()),
-      connection_(link_.Link()),
-      offsets_(link_.Link()),
-      actionTarget_(link_.Link()),
+      connection_(link_.Scheduler()),
+      offsets_(link_.Scheduler()),
+      actionTarget_(link_.Scheduler()),
       window_(std::make_unique<frmMain>(state_, configuration_, messages_, monitors_)),
-      logic_(state_, configuration_, link_.Link(), connection_, offsets_, *window_) {
+      logic_(state_, configuration_, link_.Scheduler(), connection_, offsets_, *window_) {
     window_->Logic(&logic_);
 }
 
@@ -45,7 +45,8 @@ OrvexApp::~OrvexApp() {
     // The window (and with it every panel, its reader and device) goes
     // before the link and the offsets it uses.
     window_.reset();
-    link_.Link().LinkClose();
+    link_.Thread().NotifyWindow(nullptr, 0);
+    link_.Scheduler().Shutdown();
 }
 
 MonitorList OrvexApp::EnumerateMonitors() { return orvex::win32::EnumerateMonitors(); }
@@ -61,7 +62,7 @@ void OrvexApp::End(int code) { exitCode_ = code; }
 PanelServices& OrvexApp::Services() {
     if (!services_) {
         services_ = std::make_unique<PanelServices>(PanelServices{
-            state_, configuration_, link_.Link(), offsets_, actionTarget_, waitHost_, messages_, window_->Handle(),
+            state_, configuration_, link_.Scheduler(), offsets_, actionTarget_, waitHost_, messages_, window_->Handle(),
             [this](IPanel& panel) { logic_.SetupRequested(panel); }, &monitors_,
             [this](IPanelObject& panel) {
                 if (watcher_) watcher_->DeviceFailed(panel);
@@ -111,10 +112,12 @@ bool OrvexApp::Start() {
         End(kExitWindowFailed);
         return false;
     }
+    link_.Thread().NotifyWindow(window_->Handle(), frmMain::kLinkAnsweredMessage);
     window_->OnUnloading = [this] {
         // The panels go with the window: nothing watches them any more.
         watcher_.reset();
-        link_.Link().LinkClose();
+        link_.Thread().NotifyWindow(nullptr, 0);
+        link_.Scheduler().Close();
     };
     window_->OnMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return watcher_ && watcher_->HandleMessage(message, wParam, lParam, result);

@@ -101,8 +101,7 @@ private:
     std::optional<int> TileOfKey(const std::string& key) const;
     BIPTileSetup LoadTile(const std::string& value) const;
     // The tiles a section loads as (the last key of a tile wins).
-    BIPTileSetups ReadTiles(const std::string& path, const std::string& section) const;
-    void SaveSection(config::IIniStore& store, const std::string& path);
+    BIPTileSetups ReadTiles(config::IIniStore& store, const std::string& path, const std::string& section) const;
 
     config::cConfiguration& configuration_;
     config::ProfileFile file_{configuration_};

@@ -261,10 +261,8 @@ void cMultiPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
 
 bool cMultiPanelActionsHolder::SaveSetup() {
     // Back to the profile the values came from, as for every panel kind.
-    return file_.Save([this](config::IIniStore& store, const std::string& path) { SaveSection(Section(store, path)); });
-}
-
-void cMultiPanelActionsHolder::SaveSection(const actions::ActionSection& where) {
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+    const actions::ActionSection where = Section(store, path);
     actions::SaveActions(where, rows_);
     // Each number as ReadNumbers reads it: a value it refuses is no value.
     const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
@@ -305,6 +303,7 @@ void cMultiPanelActionsHolder::SaveSection(const actions::ActionSection& where) 
     };
     actions::SaveNumber(where, kReverseTrimKey, on(ReverseTrim), std::uint8_t{0}, "1", onByte);
     actions::SaveNumber(where, kReverseFlapsKey, on(ReverseFlaps), std::uint8_t{0}, "1", onByte);
+    });
 }
 
 } // namespace orvex::panels::multi

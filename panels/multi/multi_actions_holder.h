@@ -154,8 +154,6 @@ private:
     using Table = std::array<actions::EventAction, N>;
 
     actions::ActionSection Section(config::IIniStore& store, const std::string& path);
-    // Writes every key of the section.
-    void SaveSection(const actions::ActionSection& where);
     void ReadNumbers(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;

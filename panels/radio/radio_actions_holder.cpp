@@ -232,25 +232,26 @@ void cRadioPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
 bool cRadioPanelActionsHolder::SaveSetup() {
     // Back to the profile the values came from: the profile in use may have
     // changed since (a new aircraft while the setup dialog was open).
-    return file_.Save([this](config::IIniStore& store, const std::string& path) { SaveSection(Section(store, path)); });
-}
-
-void cRadioPanelActionsHolder::SaveSection(const actions::ActionSection& where) {
-    actions::SaveActions(where, rows_);
-    // Each number as its loader reads it.
-    const auto save = [&where](const std::string& key, auto value, decltype(value) defaultValue, std::string text,
-                               auto read) { actions::SaveNumber(where, key, value, defaultValue, std::move(text), read); };
-    const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
-    const auto toByte = [](const std::string& t, config::NumberLocale l) { return config::ToByte(t, l); };
-    const auto toSingle = [](const std::string& t, config::NumberLocale l) { return ParseSingle(t, l); };
-    for (int p = kCom1; p <= kXpdr; ++p)
-        save(kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p], std::int16_t{1},
-             config::DecimalText(acceleration_[p]), toInteger);
-    save(kAltimeterUnitKey, AltimeterUnit, std::uint8_t{0}, config::DecimalText(AltimeterUnit), toByte);
-    save(kDmeModeKey, DMEMode, std::uint8_t{0}, config::DecimalText(DMEMode), toByte);
-    save(kAdfModeKey, ADFMode, std::uint8_t{0}, config::DecimalText(ADFMode), toByte);
-    save(kAdfInnStepKey, ADFInnStep, kDefaultAdfInnStep, SingleText(ADFInnStep, where.Locale), toSingle);
-    save(kAdfOutStepKey, ADFOutStep, kDefaultAdfOutStep, SingleText(ADFOutStep, where.Locale), toSingle);
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+        const actions::ActionSection where = Section(store, path);
+        actions::SaveActions(where, rows_);
+        // Each number as its loader reads it.
+        const auto save = [&where](const std::string& key, auto value, decltype(value) defaultValue,
+                                   std::string text, auto read) {
+            actions::SaveNumber(where, key, value, defaultValue, std::move(text), read);
+        };
+        const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
+        const auto toByte = [](const std::string& t, config::NumberLocale l) { return config::ToByte(t, l); };
+        const auto toSingle = [](const std::string& t, config::NumberLocale l) { return ParseSingle(t, l); };
+        for (int p = kCom1; p <= kXpdr; ++p)
+            save(kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p], std::int16_t{1},
+                 config::DecimalText(acceleration_[p]), toInteger);
+        save(kAltimeterUnitKey, AltimeterUnit, std::uint8_t{0}, config::DecimalText(AltimeterUnit), toByte);
+        save(kDmeModeKey, DMEMode, std::uint8_t{0}, config::DecimalText(DMEMode), toByte);
+        save(kAdfModeKey, ADFMode, std::uint8_t{0}, config::DecimalText(ADFMode), toByte);
+        save(kAdfInnStepKey, ADFInnStep, kDefaultAdfInnStep, SingleText(ADFInnStep, where.Locale), toSingle);
+        save(kAdfOutStepKey, ADFOutStep, kDefaultAdfOutStep, SingleText(ADFOutStep, where.Locale), toSingle);
+    });
 }
 
 } // namespace orvex::panels::radio

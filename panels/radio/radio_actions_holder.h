@@ -125,8 +125,6 @@ private:
     static ActionFieldValue GetField(const actions::EventAction* record, int field);
     static bool SetField(actions::EventAction* record, int field, ActionFieldValue value);
     actions::ActionSection Section(config::IIniStore& store, const std::string& path);
-    // Writes every key of the section.
-    void SaveSection(const actions::ActionSection& where);
     void ReadNumbers(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;

@@ -98,21 +98,20 @@ void cSwitchPanelActionsHolder::ReadOptions(const actions::ActionSection& where)
 
 bool cSwitchPanelActionsHolder::SaveSetup() {
     // Back to the profile the values came from, as for every panel kind.
-    return file_.Save([this](config::IIniStore& store, const std::string& path) { SaveSection(Section(store, path)); });
-}
-
-void cSwitchPanelActionsHolder::SaveSection(const actions::ActionSection& where) {
-    actions::SaveActions(where, rows_);
-    // "RetractableGear" is stored only when off ("0"), the single-engine
-    // options only when on ("1").
-    const auto read = [](const std::string& t, config::NumberLocale l) -> std::optional<bool> {
-        const auto v = config::ParseRoundedInteger(t, l);
-        return v ? std::optional<bool>(*v != 0) : std::nullopt;
-    };
-    for (const Option& option : kOptions) {
-        const bool value = this->*option.Member;
-        actions::SaveNumber(where, option.Key, value, option.Default, value ? "1" : "0", read);
-    }
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+        const actions::ActionSection where = Section(store, path);
+        actions::SaveActions(where, rows_);
+        // "RetractableGear" is stored only when off ("0"), the single-engine
+        // options only when on ("1").
+        const auto read = [](const std::string& t, config::NumberLocale l) -> std::optional<bool> {
+            const auto v = config::ParseRoundedInteger(t, l);
+            return v ? std::optional<bool>(*v != 0) : std::nullopt;
+        };
+        for (const Option& option : kOptions) {
+            const bool value = this->*option.Member;
+            actions::SaveNumber(where, option.Key, value, option.Default, value ? "1" : "0", read);
+        }
+    });
 }
 
 } // namespace orvex::panels::switchpanel

@@ -76,8 +76,6 @@ private:
         return index >= 1 && index <= kSwitchCount && (state == kStateOff || state == kStateOn);
     }
     actions::ActionSection Section(config::IIniStore& store, const std::string& path);
-    // Writes every key of the section.
-    void SaveSection(const actions::ActionSection& where);
     void ReadOptions(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;

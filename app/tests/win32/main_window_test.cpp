@@ -47,9 +47,13 @@ private:
 
 class NoConnection final : public ISimConnection {
 public:
-    bool Open(std::int32_t& result) override {
+    simlink::LinkAnswer Open(std::int32_t& result) override {
         result = simlink::ResultNoSimulator;
-        return false;
+        return simlink::LinkAnswer::Failed;
+    }
+    simlink::LinkAnswer Exchange(std::int32_t& result) override {
+        result = simlink::ResultNotOpen;
+        return simlink::LinkAnswer::Failed;
     }
     void Close() override {}
     void Reset() override {}
