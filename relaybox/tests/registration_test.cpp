@@ -35,8 +35,7 @@ bool KeyExists(HKEY root, const std::string& key) {
 }
 
 // Every key and value below a key, one line each ("key" and
-// "key|name|type|data"), in both registry views' reach: under Wine the
-// 32-bit classes are a subkey of the machine's classes.
+// "key|name|type|data").
 void Collect(HKEY parent, const std::string& path, std::set<std::string>& out) {
     HKEY key = nullptr;
     if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return;
@@ -65,11 +64,40 @@ void Collect(HKEY parent, const std::string& path, std::set<std::string>& out) {
     for (const auto& s : subkeys) Collect(parent, path + "\\" + s, out);
 }
 
-// The classes a registration can touch, per user and machine-wide.
+// What a registration can touch, per user and machine-wide, in the 64-bit
+// classes and the 32-bit ones below them: everything below the server's own
+// keys, and how many keys and values each folder of keys holds (a stray key
+// written anywhere there changes a count). Enumerating whole folders of
+// classes costs minutes under a loaded Wine.
 std::set<std::string> ClassesSnapshot() {
+    std::vector<std::string> own;
+    for (const auto& c : Classes()) {
+        own.push_back("CLSID\\" + com::GuidText(*c.clsid));
+        own.push_back(c.progId);
+    }
+    for (const auto& i : Interfaces()) own.push_back("Interface\\" + com::GuidText(*i.iid));
+    own.push_back("TypeLib\\" + com::GuidText(LIBID_RunnableLib));
     std::set<std::string> out;
-    Collect(HKEY_CURRENT_USER, "Software\\Classes", out);
-    Collect(HKEY_LOCAL_MACHINE, "Software\\Classes", out);
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const std::string rootName = root == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\";
+        for (const char* view : {"Software\\Classes\\", "Software\\Classes\\Wow6432Node\\"}) {
+            for (const char* folder : {"", "CLSID", "Interface", "TypeLib"}) {
+                std::string path = view + std::string(folder);
+                if (path.back() == '\\') path.pop_back();
+                HKEY key = nullptr;
+                if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+                    continue;
+                DWORD subkeys = 0, values = 0;
+                ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                                   nullptr, nullptr);
+                ::RegCloseKey(key);
+                out.insert(rootName + path + " keys=" + std::to_string(subkeys) + " values=" + std::to_string(values));
+            }
+            std::set<std::string> keys;
+            for (const auto& k : own) Collect(root, view + k, keys);
+            for (const auto& line : keys) out.insert(rootName + line);
+        }
+    }
     return out;
 }
 
