@@ -18,6 +18,10 @@ if(NOT _gcc_dirs)
 endif()
 list(SORT _gcc_dirs COMPARE NATURAL ORDER DESCENDING)
 list(GET _gcc_dirs 0 _gcc)
-set(CMAKE_CXX_FLAGS_INIT "-isystem ${_gcc}/include/c++ -isystem ${_gcc}/include/c++/${_triple}")
+# mingw-w64's g++ and its libstdc++ keep thread-local variables through
+# emulated TLS (std::call_once's, for one): clang must do the same to link
+# against them.
+set(CMAKE_CXX_FLAGS_INIT "-femulated-tls -isystem ${_gcc}/include/c++ -isystem ${_gcc}/include/c++/${_triple}")
+set(CMAKE_C_FLAGS_INIT "-femulated-tls")
 # lld takes archives in any order: winpthread may come first.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${_gcc} -lwinpthread")
