@@ -84,6 +84,7 @@ std::string ActionText(const EventAction& record);
 // and yields false for a field out of range or a value that does not fit
 // the field.
 using ActionFieldValue = std::int64_t;
+inline constexpr int kActionFieldCount = 12;
 ActionFieldValue GetActionField(const EventAction& record, int field);
 bool SetActionField(EventAction& record, int field, ActionFieldValue value,
                     Field3Type field3 = Field3Type::Integer16);

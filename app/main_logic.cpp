@@ -18,6 +18,8 @@ constexpr std::int32_t kAircraftLength = 60;
 constexpr std::int32_t kGearTypeOffset = 0x060C;
 constexpr std::uint32_t kWaitingInterval = 1000;
 constexpr std::uint32_t kConnectedInterval = 10;
+// An exchange unanswered this long shows in the status bar.
+constexpr std::uint32_t kNotAnsweringMs = 1000;
 
 } // namespace
 
@@ -108,10 +110,18 @@ void cMainLogic::SetupRequested(IPanel& panel) {
 }
 
 void cMainLogic::Tick() {
+    if (LinkAnswered()) return;
+    if (connection_.Busy()) {
+        // Skipped, not stacked behind the one under way.
+        ++skippedTicks_;
+        if (state_.SimConnected && connection_.LateMs() > kNotAnsweringMs)
+            SetStatus(StatusPanel::Status, "FSUIPC Status: Simulator not answering");
+        return;
+    }
     if (!state_.SimConnected) {
         ++openAttempts_;
         std::int32_t result = 0;
-        if (!connection_.Open(result) || result != simlink::ResultOk) return;
+        if (connection_.Open(result) != simlink::LinkAnswer::Ok || result != simlink::ResultOk) return;
         Connected();
         return;
     }
@@ -119,10 +129,37 @@ void cMainLogic::Tick() {
     std::int32_t result = 0;
     offsets_.QueueReadAll(result);  // a full batch only drops what does not fit
     ++exchanges_;
-    if (!link_.LinkProcess(result)) {
-        Disconnected();
-        return;
+    switch (connection_.Exchange(result)) {
+    case simlink::LinkAnswer::Pending: return;
+    case simlink::LinkAnswer::Failed: Disconnected(); return;
+    case simlink::LinkAnswer::Ok: AfterExchange(); return;
     }
+}
+
+bool cMainLogic::LinkAnswered() {
+    const simlink::LinkEvents e = connection_.TakeEvents();
+    bool acted = false;
+    if (e.opened && !state_.SimConnected) {
+        acted = true;
+        if (e.openResult == simlink::ResultOk) Connected();
+    }
+    if (e.ticked && state_.SimConnected) {
+        acted = true;
+        if (e.tickResult == simlink::ResultOk)
+            AfterExchange();
+        else
+            Disconnected();
+    }
+    // Any exchange that ran out of tries means the simulator is gone.
+    if (e.gaveUp && state_.SimConnected) {
+        acted = true;
+        Disconnected();
+    }
+    return acted;
+}
+
+void cMainLogic::AfterExchange() {
+    SetStatus(StatusPanel::Status, "FSUIPC Status: Connected");
     TakeAircraftTitle();
     if (!state_.AircraftInUse.empty() &&
         (state_.LastAircraft.empty() || state_.LastAircraft != state_.AircraftInUse))
@@ -229,8 +266,11 @@ void cMainLogic::OnAircraftChanged() {
     }
     const std::string current = config_.CurrentProfile;
     SelectProfile(current);
-    config_.SaveAircraftsList();
-    config_.SaveProfilesList();
+    // A save that fails shows a message box: as modal as a dialog.
+    RunModal([&] {
+        config_.SaveAircraftsList();
+        config_.SaveProfilesList();
+    });
 }
 
 } // namespace orvex::app

@@ -7,6 +7,7 @@
 #include "app/program_state.h"
 #include "config/configuration.h"
 #include "simlink/link.h"
+#include "simlink/link_scheduler.h"
 #include "simlink/registered_offsets.h"
 
 #include <array>
@@ -44,13 +45,23 @@ public:
     virtual void OpenSetupDialog() = 0;
 };
 
-// The open/close half of the simulator link.
+// The poll loop's half of the simulator link: connecting, the poll
+// exchange, closing. A link that runs its exchanges in the background
+// answers Pending and reports the end later through TakeEvents.
 class ISimConnection {
 public:
     virtual ~ISimConnection() = default;
-    virtual bool Open(std::int32_t& result) = 0;  // any simulator
+    virtual simlink::LinkAnswer Open(std::int32_t& result) = 0;  // any simulator
+    // Sends what is queued (the reads of the registered offsets) as the
+    // poll exchange.
+    virtual simlink::LinkAnswer Exchange(std::int32_t& result) = 0;
     virtual void Close() = 0;
     virtual void Reset() = 0;
+    // An exchange or connection attempt is under way, and since how long.
+    virtual bool Busy() { return false; }
+    virtual std::uint32_t LateMs() { return 0; }
+    // What finished in the background since the last call.
+    virtual simlink::LinkEvents TakeEvents() { return {}; }
 };
 
 enum class StatusPanel { Status = 0, FSUIPCver = 1, FSver = 2, Aircraft = 3 };
@@ -91,8 +102,13 @@ public:
     // Loading the main window: reset the link, show the disconnected state,
     // fill the profile list and load its last entry ("Default").
     void Load();
-    // The poll timer's tick.
+    // The poll timer's tick. While an exchange or connection attempt is
+    // under way the tick is skipped; an exchange late by more than a second
+    // shows in the status bar.
     void Tick();
+    // The link finished something in the background: carry on with it.
+    // True when something was done.
+    bool LinkAnswered();
     // A new aircraft title was read.
     void OnAircraftChanged();
     // The user (or the core) picked an entry of the profile list.
@@ -131,10 +147,13 @@ public:
     std::uint64_t Exchanges() const { return exchanges_; }
     std::uint64_t OpenAttempts() const { return openAttempts_; }
     std::uint32_t PollInterval() const { return interval_; }
+    std::uint64_t SkippedTicks() const { return skippedTicks_; }
 
 private:
     void Connected();
     void Disconnected();
+    // The rest of a tick once its exchange has been answered.
+    void AfterExchange();
     void SetStatus(StatusPanel panel, std::string_view text);
     void SetInterval(std::uint32_t ms);
     // Copies the title of "AIRCRAFT" into AircraftInUse when it differs
@@ -154,6 +173,7 @@ private:
     std::uint32_t interval_ = 1000;
     std::uint64_t exchanges_ = 0;
     std::uint64_t openAttempts_ = 0;
+    std::uint64_t skippedTicks_ = 0;
 };
 
 } // namespace orvex::app

@@ -106,14 +106,17 @@ std::vector<std::size_t> PanelPresence::Apply(SlotMatch& match, int kind) {
     return lost;
 }
 
+void PanelPresence::ServerDown(std::uint64_t nowMs) {
+    if (!serverUp_) return;
+    serverUp_ = false;
+    told_ = false;
+    failures_ = 0;
+    serverLostAt_ = nowMs;
+}
+
 std::vector<std::size_t> PanelPresence::ServerLost(std::uint64_t nowMs) {
     std::vector<std::size_t> lost;
-    if (serverUp_) {
-        serverUp_ = false;
-        told_ = false;
-        failures_ = 0;
-        serverLostAt_ = nowMs;
-    }
+    ServerDown(nowMs);
     for (std::size_t i = 0; i < slots_.size(); ++i)
         if (Lost(i)) lost.push_back(i);
     return lost;

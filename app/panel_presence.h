@@ -77,6 +77,9 @@ public:
     // The device-I/O server. ServerLost marks every present panel lost and
     // returns those slots; the panels are reconnected once it runs again.
     std::vector<std::size_t> ServerLost(std::uint64_t nowMs);
+    // The server of some panels ended (their slots are marked lost one by
+    // one): it is to be started again before they reconnect.
+    void ServerDown(std::uint64_t nowMs);
     // An attempt to start it failed: true when the user is to be told now
     // (once an outage, when it has lasted kServerTellAfterMs).
     bool ServerStartFailed(std::uint64_t nowMs);

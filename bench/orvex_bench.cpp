@@ -7,13 +7,19 @@
 //   - time from a knob report sent to a panel to the offset write arriving
 //     in the simulator (an upper bound: it includes the control pipes);
 //   - feature reports per second at steady state;
-//   - CPU use of the program while it waits for a simulator.
+//   - CPU use of the program while it waits for a simulator and while it
+//     is connected;
+//   - with a panel of each kind, the longest wait of input posted to the
+//     program's thread while the simulator hangs for 60 s, answers every
+//     exchange 1,500 ms late, and closes its window.
 #include "app/win32/orvex_app.h"
 #include "config/tests/fake_messages.h"
 #include "relaybox/client/relaybox_client.h"
 #include "relaybox/tests/com_test_support.h"
 #include "tools/simstandin/standin_client.h"
 #include "tools/virtualpanels/virtualpanels_client.h"
+#include "simlink/win32/fsuipc_platform_win32.h"
+#include "tests/support/input_latency_probe.h"
 
 #include <windows.h>
 
@@ -80,7 +86,19 @@ struct Scenario {
     const char* Title;
     const char* Options;  // VirtualPanels' kind options
     int Devices;
+    bool Stalls = false;  // also measure input latency while the simulator stalls
 };
+
+// The longest wait of posted input while `during` runs the simulator's
+// fault and the program's message loop runs; `until` ends the loop.
+double LatencyDuring(const std::function<void()>& during, const std::function<bool()>& until, DWORD limitMs) {
+    test::InputLatencyProbe probe;
+    during();
+    const auto start = Clock::now();
+    while (!until() && std::chrono::duration<double, std::milli>(Clock::now() - start).count() < limitMs)
+        RunLoopFor(50);
+    return probe.MaxMs();
+}
 
 int RunWith(const Scenario& scenario, int iterations, SimStandinProcess& sim) {
     const int devices = scenario.Devices;
@@ -151,21 +169,33 @@ int RunWith(const Scenario& scenario, int iterations, SimStandinProcess& sim) {
         std::uint64_t writes0 = 0;
         for (int d = 1; d <= devices; ++d) writes0 += panels.FeatureWrites(d);
         const std::uint64_t ex0 = orvex.Logic().Exchanges();
+        const double connectedCpu0 = ProcessCpuMs();
         const auto s0 = Clock::now();
         RunLoopFor(5000);
+        const double connectedCpu = ProcessCpuMs() - connectedCpu0;
         std::uint64_t writes1 = 0;
         for (int d = 1; d <= devices; ++d) writes1 += panels.FeatureWrites(d);
         const double secs = std::chrono::duration<double>(Clock::now() - s0).count();
         std::printf("feature reports per second, steady:     %.2f  (ticks per second %.1f)\n",
                     static_cast<double>(writes1 - writes0) / secs,
                     static_cast<double>(orvex.Logic().Exchanges() - ex0) / secs);
+        std::printf("CPU while connected:                    %.2f %% of one core (%.0f ms in %.0f ms)\n",
+                    100.0 * connectedCpu / (secs * 1000.0), connectedCpu, secs * 1000.0);
 
         // Tick cost against the bare exchange of the same batch, the timer
         // stopped so that only the measured calls run.
         orvex.MainWindow()->EnablePollTimer(false);
-        std::vector<double> tick, bare;
+        // The protocol alone: the same reads sent from this thread over a
+        // link of its own, without the link thread in between.
+        simlink::Win32LinkPlatform directPlatform;
+        simlink::FsuipcLink direct(directPlatform);
+        std::int32_t directResult = 0;
+        const bool directOpen = direct.LinkOpen(0, directResult);
+        std::vector<std::uint8_t> scratch(simlink::kRequestArea);
+        std::vector<double> tick, bare, protocol;
         tick.reserve(static_cast<size_t>(iterations));
         bare.reserve(static_cast<size_t>(iterations));
+        protocol.reserve(static_cast<size_t>(iterations));
         for (int i = 0; i < iterations; ++i) {
             auto t0 = Clock::now();
             orvex.Logic().Tick();
@@ -175,13 +205,24 @@ int RunWith(const Scenario& scenario, int iterations, SimStandinProcess& sim) {
             orvex.Offsets().QueueReadAll(result);
             orvex.Link().LinkProcess(result);
             bare.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+            if (!directOpen) continue;
+            t0 = Clock::now();
+            for (std::size_t k = 0; k < orvex.Offsets().Count(); ++k) {
+                const simlink::cOFFSET* o = orvex.Offsets().At(k);
+                direct.LinkRead(o->Offset, o->TransferLength(), scratch.data(), result);
+            }
+            direct.LinkProcess(result);
+            protocol.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
         }
-        const Stats t = Summarise(tick), b = Summarise(bare);
+        direct.LinkClose();
+        const Stats t = Summarise(tick), b = Summarise(bare), pr = Summarise(protocol);
         std::printf("poll tick (exchange + %d refresh%s):  median %7.1f us  p99 %7.1f us  mean %7.1f us\n", devices,
                     devices == 1 ? "  " : "es", t.median, t.p99, t.mean);
         std::printf("bare exchange of the same %zu reads:    median %7.1f us  p99 %7.1f us  mean %7.1f us\n",
                     orvex.Offsets().Count(), b.median, b.p99, b.mean);
         std::printf("ratio tick / bare exchange (medians):   %.3f\n", b.median > 0 ? t.median / b.median : 0.0);
+        std::printf("  the same reads from this thread alone: median %7.1f us  (tick / that %.3f: the link thread's hand-over)\n",
+                    pr.median, pr.median > 0 ? t.median / pr.median : 0.0);
         orvex.MainWindow()->EnablePollTimer(true);
 
         // Knob report to offset write: one notch of the upper inner ring is
@@ -216,6 +257,35 @@ int RunWith(const Scenario& scenario, int iterations, SimStandinProcess& sim) {
                     l.median, latency.empty() ? 0.0 : *std::max_element(latency.begin(), latency.end()));
         std::printf("  of which the two control pipes:       median %.2f ms (a command to the panel, a read)\n",
                     pp.median);
+
+        if (scenario.Stalls && status == 0) {
+            auto connected = [&] { return orvex.State().SimConnected; };
+            auto notConnected = [&] { return !orvex.State().SimConnected; };
+            // A 60 s hang of the simulator's window thread: given up after
+            // the tries, waited for, connected again once it answers.
+            const auto h0 = Clock::now();
+            double ms = LatencyDuring([&] { sim.Ok("fault hang 60000"); },
+                                      [&] {
+                                          return std::chrono::duration<double>(Clock::now() - h0).count() > 60.5 &&
+                                                 orvex.State().SimConnected;
+                                      },
+                                      90000);
+            std::printf("longest input wait, 60 s simulator hang: %.1f ms  (connected again after %.1f s)\n", ms,
+                        std::chrono::duration<double>(Clock::now() - h0).count());
+            // Every exchange answered 1,500 ms late, for 15 s.
+            ms = LatencyDuring([&] { sim.Ok("fault slow 1500"); }, [] { return false; }, 15000);
+            sim.Command("fault none");
+            PumpUntil(connected, 5000);
+            std::printf("longest input wait, 1,500 ms-slow exchanges (15 s): %.1f ms\n", ms);
+            // The simulator's window closes, and opens again.
+            ms = LatencyDuring([&] { sim.Ok("window close"); }, notConnected, 30000);
+            const double closing = ms;
+            ms = LatencyDuring([&] { sim.Ok("window open"); }, connected, 10000);
+            std::printf("longest input wait, simulator window closing: %.1f ms, opening again: %.1f ms\n", closing,
+                        ms);
+            std::printf("exchanges the stand-in answered after they were given up: %llu\n",
+                        static_cast<unsigned long long>(sim.LateAnswers()));
+        }
     }
     PumpUntil([] { return false; }, 300);
     panels.Stop();
@@ -243,7 +313,8 @@ int main(int argc, char** argv) {
         {"1 virtual Radio Panel", "--radio 1", 1},
         {"4 virtual Radio Panels", "--radio 4", 4},
         {"a virtual Radio and a Multi Panel", "--radio 1 --multi 1", 2},
-        {"one virtual panel of each kind (Radio, Multi, Switch, BIP)", "--radio 1 --multi 1 --switch 1 --bip 1", 4},
+        {"one virtual panel of each kind (Radio, Multi, Switch, BIP)", "--radio 1 --multi 1 --switch 1 --bip 1", 4,
+         true},
         {"two virtual panels of each kind", "--radio 2 --multi 2 --switch 2 --bip 2", 8},
     };
     int status = 0;

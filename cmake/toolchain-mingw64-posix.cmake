@@ -1,19 +1,7 @@
 # Cross-compiles the Windows programs with mingw-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/windows-target.cmake)
 
 set(_prefix x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER   ${_prefix}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${_prefix}-g++-posix)
 set(CMAKE_RC_COMPILER  ${_prefix}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${_prefix})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Test programs run through Wine. The wrapper script keeps one prefix and
-# one wineserver per checkout (see the orvex script).
-if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
-endif()

@@ -1,6 +1,11 @@
 #include "config/configuration.h"
 
+#include "config/ini_save.h"
+
 #include <algorithm>
+#include <array>
+#include <cstdio>
+#include <string_view>
 #include <utility>
 
 namespace orvex::config {
@@ -27,7 +32,7 @@ cConfiguration::cConfiguration(IIniStore& store, std::string programFolder, IUse
 std::string cConfiguration::IniPath() const { return JoinPath(folder_, "Orvex.ini"); }
 
 std::string cConfiguration::ProfilePath(const std::string& profileName) const {
-    return JoinPath(folder_, profileName + ".ini");
+    return JoinPath(folder_, (IsUsableProfileName(profileName) ? profileName : std::string(kDefaultProfile)) + ".ini");
 }
 
 void cConfiguration::BeginStartUp() {
@@ -36,7 +41,12 @@ void cConfiguration::BeginStartUp() {
 }
 
 bool cConfiguration::FinishStartUp() {
-    if (ConvertOldConfiguration() == ConversionResult::Cancelled) return false;
+    const ConversionResult conversion = ConvertOldConfiguration();
+    if (conversion == ConversionResult::Cancelled) return false;
+    // The general setup was read from the old file, which is now
+    // Default.ini: it is written to the new Orvex.ini at once, so that a run
+    // that ends early (no panel found) does not lose it.
+    if (conversion == ConversionResult::Converted) setup_.SaveSetup();
     LoadProfilesList();
     LoadAircraftsList();
     CurrentProfile = kDefaultProfile;
@@ -45,40 +55,114 @@ bool cConfiguration::FinishStartUp() {
 
 void cConfiguration::LoadProfilesList() {
     colProfiles.clear();
+    unusableProfiles_.clear();
+    std::string untold;
     for (const std::string& name : store_.KeyNames(IniPath(), kProfilesSection)) {
         // The list is keyed by name: a name listed twice (in any case) or a
         // hand-written "Default" key is taken once; "Default" goes last.
-        if (name.empty() || EqualsNoCase(name, kDefaultProfile) || ContainsNoCase(colProfiles, name)) continue;
+        if (name.empty() || EqualsNoCase(name, kDefaultProfile) || ContainsNoCase(colProfiles, name) ||
+            ContainsNoCase(unusableProfiles_, name))
+            continue;
+        if (!IsUsableProfileName(name)) {
+            unusableProfiles_.push_back(name);
+            if (!ContainsNoCase(unusableReported_, name)) {
+                unusableReported_.push_back(name);
+                untold += (untold.empty() ? "\"" : ", \"") + name + "\"";
+            }
+            continue;
+        }
         colProfiles.push_back(name);
     }
     colProfiles.push_back(kDefaultProfile);
+    if (!untold.empty())
+        messages_.Show(kMessageTitle,
+                       "The profile list in " + IniPath() + " holds names that cannot name a profile file: " + untold +
+                           ".\r\nThey are kept in the file but not used; aircraft bound to them use the profile "
+                           "\"Default\".",
+                       true);
 }
 
 void cConfiguration::LoadAircraftsList() {
     colAircrafts.clear();
     colAircraftProfiles.clear();
     const std::string path = IniPath();
-    for (const std::string& title : store_.KeyNames(path, kAircraftsSection)) {
-        if (title.empty() || colAircraftProfiles.count(title) != 0) continue;
+    const auto take = [&](const std::string& section, const std::string& key, const std::string& title) {
+        if (title.empty() || colAircraftProfiles.count(title) != 0) return;
         colAircrafts.push_back(title);
-        colAircraftProfiles[title] = store_.ReadString(path, kAircraftsSection, title, "");
-    }
+        colAircraftProfiles[title] = store_.ReadString(path, section, key, "");
+    };
+    for (const std::string& title : store_.KeyNames(path, kAircraftsSection)) take(kAircraftsSection, title, title);
+    for (const std::string& key : store_.KeyNames(path, kAircraftTitlesSection))
+        take(kAircraftTitlesSection, key, UnescapedTitle(key));
 }
 
 void cConfiguration::SaveProfilesList() {
     const std::string path = IniPath();
-    store_.DeleteSection(path, kProfilesSection);
+    IniSave save(store_);
+    save.DeleteSection(path, kProfilesSection);
     for (const std::string& name : colProfiles)
-        if (name != kDefaultProfile) store_.WriteString(path, kProfilesSection, name, " ");
+        if (name != kDefaultProfile) save.WriteString(path, kProfilesSection, name, " ");
+    // Names that cannot be used stay in the file as they were.
+    for (const std::string& name : unusableProfiles_) save.WriteString(path, kProfilesSection, name, " ");
+    save.Finish(&messages_);
 }
 
 void cConfiguration::SaveAircraftsList() {
     const std::string path = IniPath();
-    store_.DeleteSection(path, kAircraftsSection);
+    IniSave save(store_);
+    save.DeleteSection(path, kAircraftsSection);
+    save.DeleteSection(path, kAircraftTitlesSection);
     for (const std::string& title : colAircrafts) {
         auto it = colAircraftProfiles.find(title);
-        store_.WriteString(path, kAircraftsSection, title, it == colAircraftProfiles.end() ? "" : it->second);
+        const std::string profile = it == colAircraftProfiles.end() ? "" : it->second;
+        if (TitleFitsAsKey(title)) save.WriteString(path, kAircraftsSection, title, profile);
+        else save.WriteString(path, kAircraftTitlesSection, EscapedTitle(title), profile);
     }
+    save.Finish(&messages_);
+}
+
+bool cConfiguration::TitleFitsAsKey(const std::string& title) {
+    if (title.empty()) return true;
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    if (title.front() == '[' || title.front() == ';' || blank(title.front()) || blank(title.back())) return false;
+    return std::none_of(title.begin(), title.end(), [](char c) { return c == '=' || c == '\r' || c == '\n'; });
+}
+
+std::string cConfiguration::EscapedTitle(const std::string& title) {
+    std::string key;
+    for (std::size_t i = 0; i < title.size(); ++i) {
+        const auto c = static_cast<unsigned char>(title[i]);
+        const bool edge = i == 0 || i + 1 == title.size();
+        const bool escape = c == '%' || c == '=' || c < 0x20 || (i == 0 && (c == '[' || c == ';')) ||
+                            (edge && c == ' ');
+        if (!escape) {
+            key.push_back(static_cast<char>(c));
+            continue;
+        }
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%%%02X", c);
+        key += hex;
+    }
+    return key;
+}
+
+std::string cConfiguration::UnescapedTitle(const std::string& key) {
+    const auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        return -1;
+    };
+    std::string title;
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (key[i] == '%' && i + 2 < key.size() && digit(key[i + 1]) >= 0 && digit(key[i + 2]) >= 0) {
+            title.push_back(static_cast<char>(digit(key[i + 1]) * 16 + digit(key[i + 2])));
+            i += 2;
+        } else {
+            title.push_back(key[i]);
+        }
+    }
+    return title;
 }
 
 std::int32_t cConfiguration::ProfileIndex(const std::string& name) const {
@@ -94,6 +178,27 @@ bool cConfiguration::IsValidProfileName(const std::string& name) {
     });
 }
 
+bool cConfiguration::IsProgramFileName(const std::string& name) { return EqualsNoCase(name, "Orvex"); }
+
+bool cConfiguration::IsUsableProfileName(const std::string& name) {
+    if (name.empty() || IsProgramFileName(name) || name.find("..") != std::string::npos) return false;
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos)
+            return false;
+    return !IsDeviceName(name);
+}
+
+bool cConfiguration::IsDeviceName(const std::string& name) {
+    // A device name is a device whatever follows its first dot.
+    std::string base = ToLowerAscii(name.substr(0, name.find('.')));
+    while (!base.empty() && (base.back() == ' ' || base.back() == '\t')) base.pop_back();
+    static constexpr std::array<std::string_view, 4> kDevices = {"con", "prn", "aux", "nul"};
+    if (std::find(kDevices.begin(), kDevices.end(), base) != kDevices.end()) return true;
+    // COM1-COM9 and LPT1-LPT9 (COM0 and LPT0 as well on current systems).
+    return base.size() == 4 && (base.compare(0, 3, "com") == 0 || base.compare(0, 3, "lpt") == 0) &&
+           base[3] >= '0' && base[3] <= '9';
+}
+
 bool cConfiguration::IsKnownAircraft(const std::string& title) const {
     // Titles are INI keys, which match without regard to case.
     return ContainsNoCase(colAircrafts, title);
@@ -102,7 +207,10 @@ bool cConfiguration::IsKnownAircraft(const std::string& title) const {
 std::string cConfiguration::GetAircraftProfile(const std::string& title) const {
     if (!IsKnownAircraft(title)) return "";
     auto it = colAircraftProfiles.find(title);
-    return it == colAircraftProfiles.end() ? "" : it->second;
+    if (it == colAircraftProfiles.end()) return "";
+    // A binding to a name that cannot be used is kept in the file, and the
+    // aircraft flies with "Default".
+    return it->second.empty() || IsUsableProfileName(it->second) ? it->second : std::string(kDefaultProfile);
 }
 
 void cConfiguration::AddProfile(const std::string& name) {

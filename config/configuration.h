@@ -20,6 +20,9 @@ namespace orvex::config {
 inline constexpr const char* kDefaultProfile = "Default";
 inline constexpr const char* kProfilesSection = "Profiles";
 inline constexpr const char* kAircraftsSection = "Aircrafts";
+// Aircraft titles that cannot stand as an INI key as they are, under an
+// escaped key (see EscapedTitle).
+inline constexpr const char* kAircraftTitlesSection = "AircraftTitles";
 inline constexpr const char* kCommonSection = "Common";
 inline constexpr const char* kSpecialModeKey = "SpecialMode";
 
@@ -49,7 +52,10 @@ public:
     // Paths.
     const std::string& ProgramFolder() const { return folder_; }
     std::string IniPath() const;                                   // Orvex.ini
-    std::string ProfilePath(const std::string& profileName) const; // name + ".ini"
+    // name + ".ini"; a name that cannot name a profile file (see
+    // IsUsableProfileName) gives the file of "Default" instead, so that it is
+    // never used as a path.
+    std::string ProfilePath(const std::string& profileName) const;
 
     // The lists, kept in Orvex.ini.
     void LoadProfilesList();
@@ -59,6 +65,28 @@ public:
     std::int32_t ProfileIndex(const std::string& name) const; // 1-based, -1 when absent
     bool IsNewProfileName(const std::string& name) const;
     static bool IsValidProfileName(const std::string& name);
+    // Whether a name may name a profile file: not the program's own
+    // Orvex.ini, no path (separators, "..", a drive), no character a file
+    // name cannot hold, no device name (CON, COM1...). The dialogs accept
+    // fewer names still; this guards names read from a hand-edited file.
+    static bool IsUsableProfileName(const std::string& name);
+    // Whether the name is that of the program's own settings file.
+    static bool IsProgramFileName(const std::string& name);
+    // The names Windows gives to devices (CON, NUL, COM1...), also with
+    // anything after a dot: they cannot name a file.
+    static bool IsDeviceName(const std::string& name);
+    // Profile names of the list that cannot be used: kept in the file, not
+    // offered and never used as a path.
+    const std::vector<std::string>& UnusableProfiles() const { return unusableProfiles_; }
+
+    // Aircraft titles as keys of the aircraft list. A title that cannot be
+    // an INI key as it is ("=" in it, "[" or ";" first, blanks at either
+    // end) is kept in the section "AircraftTitles" under an escaped key:
+    // "%" followed by two hex digits stands for a character. That section
+    // is new, so every older file reads as before.
+    static bool TitleFitsAsKey(const std::string& title);
+    static std::string EscapedTitle(const std::string& title);
+    static std::string UnescapedTitle(const std::string& key);
     bool IsKnownAircraft(const std::string& title) const;
     std::string GetAircraftProfile(const std::string& title) const;
     // Inserts a profile name before "Default" (nothing when already listed).
@@ -76,6 +104,7 @@ public:
 
     cSetupHolder& Setup() { return setup_; }
     IIniStore& Store() { return store_; }
+    IUserMessages& Messages() { return messages_; }
     IBadValueSink& BadValues() { return reporter_; }
     NumberLocale Locale() const { return locale_; }
 
@@ -96,6 +125,8 @@ private:
     NumberLocale locale_;
     BadValueReporter reporter_;
     cSetupHolder setup_;
+    std::vector<std::string> unusableProfiles_;
+    std::vector<std::string> unusableReported_;  // told once for the life of the program
 };
 
 } // namespace orvex::config

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace orvex::config {
@@ -21,10 +22,18 @@ public:
     // missing; either is cut at kMaxValueLength characters.
     virtual std::string ReadString(const std::string& path, const std::string& section,
                                    const std::string& key, const std::string& defaultValue) = 0;
+    // Every key of a section with its value exactly as the file holds it (no
+    // length limit, surrounding quotes kept), in file order.
+    virtual std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& path,
+                                                                         const std::string& section) = 0;
     // Writes the value with every NUL character removed; creates the file and
     // the section when needed. True on success.
     virtual bool WriteString(const std::string& path, const std::string& section,
                              const std::string& key, const std::string& value) = 0;
+    // Replaces every key of a section by the entries, values as given (NUL
+    // characters removed), in one write. True on success.
+    virtual bool WriteSection(const std::string& path, const std::string& section,
+                              const std::vector<std::pair<std::string, std::string>>& entries) = 0;
     virtual bool DeleteKey(const std::string& path, const std::string& section, const std::string& key) = 0;
     virtual bool DeleteSection(const std::string& path, const std::string& section) = 0;
     // Complete lists in file order, never cut.
@@ -33,6 +42,9 @@ public:
 
     // File operations the configuration needs besides INI access.
     virtual bool FileExists(const std::string& path) = 0;
+    // Whether the file can be written now (or created, when missing); the
+    // check leaves the file and its folder as they are.
+    virtual bool CanWrite(const std::string& path) = 0;
     // Moves a file; fails, touching nothing, when the target exists.
     virtual bool MoveFileTo(const std::string& from, const std::string& to) = 0;
     // Deletes a file for good. False when it did not exist or could not be

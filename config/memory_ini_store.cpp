@@ -16,6 +16,13 @@ std::string_view Trim(std::string_view t) {
 
 std::string Cut(std::string_view t) { return std::string(t.substr(0, std::min(t.size(), kMaxValueLength))); }
 
+// One pair of matching quotes around a value goes, as the profile functions
+// take it.
+std::string_view Unquoted(std::string_view t) {
+    if (t.size() >= 2 && (t.front() == '"' || t.front() == '\'') && t.back() == t.front()) return t.substr(1, t.size() - 2);
+    return t;
+}
+
 } // namespace
 
 MemoryIniStore::File* MemoryIniStore::Find(const std::string& path) {
@@ -34,18 +41,48 @@ std::string MemoryIniStore::ReadString(const std::string& path, const std::strin
     if (File* f = Find(path))
         if (Section* s = FindSection(*f, section))
             for (auto& [k, v] : s->Keys)
-                if (EqualsNoCase(k, key)) return Cut(Trim(v));
+                if (EqualsNoCase(k, key)) return Cut(Unquoted(Trim(v)));
     return Cut(defaultValue);
+}
+
+std::vector<std::pair<std::string, std::string>> MemoryIniStore::ReadSection(const std::string& path,
+                                                                             const std::string& section) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    if (File* f = Find(path))
+        if (Section* s = FindSection(*f, section))
+            for (auto& [k, v] : s->Keys) entries.emplace_back(k, std::string(Trim(v)));
+    return entries;
+}
+
+bool MemoryIniStore::WriteSection(const std::string& path, const std::string& section,
+                                  const std::vector<std::pair<std::string, std::string>>& entries) {
+    if (ReadOnly(path)) return false;
+    Section* s = Created(path, section);
+    s->Keys.clear();
+    for (const auto& [k, v] : entries) s->Keys.emplace_back(k, WithoutNul(v));
+    return true;
+}
+
+MemoryIniStore::Section* MemoryIniStore::Created(const std::string& path, const std::string& name) {
+    File& f = files_[ToLowerAscii(path)];
+    if (Section* s = FindSection(f, name)) return s;
+    f.push_back(Section{name, {}});
+    return &f.back();
+}
+
+bool MemoryIniStore::CanWrite(const std::string& path) { return !ReadOnly(path); }
+
+bool MemoryIniStore::ReadOnly(const std::string& path) const { return readOnly_.count(ToLowerAscii(path)) != 0; }
+
+void MemoryIniStore::SetReadOnly(const std::string& path, bool readOnly) {
+    if (readOnly) readOnly_.insert(ToLowerAscii(path));
+    else readOnly_.erase(ToLowerAscii(path));
 }
 
 bool MemoryIniStore::WriteString(const std::string& path, const std::string& section, const std::string& key,
                                  const std::string& value) {
-    File& f = files_[ToLowerAscii(path)];
-    Section* s = FindSection(f, section);
-    if (!s) {
-        f.push_back(Section{section, {}});
-        s = &f.back();
-    }
+    if (ReadOnly(path)) return false;
+    Section* s = Created(path, section);
     const std::string clean = WithoutNul(value);
     for (auto& [k, v] : s->Keys)
         if (EqualsNoCase(k, key)) {
@@ -57,6 +94,7 @@ bool MemoryIniStore::WriteString(const std::string& path, const std::string& sec
 }
 
 bool MemoryIniStore::DeleteKey(const std::string& path, const std::string& section, const std::string& key) {
+    if (ReadOnly(path)) return false;
     if (File* f = Find(path))
         if (Section* s = FindSection(*f, section)) {
             auto it = std::find_if(s->Keys.begin(), s->Keys.end(),
@@ -67,6 +105,7 @@ bool MemoryIniStore::DeleteKey(const std::string& path, const std::string& secti
 }
 
 bool MemoryIniStore::DeleteSection(const std::string& path, const std::string& section) {
+    if (ReadOnly(path)) return false;
     if (File* f = Find(path))
         f->erase(std::remove_if(f->begin(), f->end(), [&](const Section& s) { return EqualsNoCase(s.Name, section); }),
                  f->end());
@@ -92,14 +131,16 @@ bool MemoryIniStore::FileExists(const std::string& path) { return Find(path) != 
 
 bool MemoryIniStore::MoveFileTo(const std::string& from, const std::string& to) {
     File* f = Find(from);
-    if (!f || Find(to)) return false;
+    if (!f || Find(to) || ReadOnly(from)) return false;
     File moved = std::move(*f);
     files_.erase(ToLowerAscii(from));
     files_[ToLowerAscii(to)] = std::move(moved);
     return true;
 }
 
-bool MemoryIniStore::DeleteFileAt(const std::string& path) { return files_.erase(ToLowerAscii(path)) != 0; }
+bool MemoryIniStore::DeleteFileAt(const std::string& path) {
+    return !ReadOnly(path) && files_.erase(ToLowerAscii(path)) != 0;
+}
 
 void MemoryIniStore::SetFileText(const std::string& path, const std::string& text) {
     File file;

@@ -1,5 +1,6 @@
 #include "config/profile_operations.h"
 
+#include "config/ini_save.h"
 #include "config/text_util.h"
 
 #include <algorithm>
@@ -16,20 +17,14 @@ std::string ListedProfileSameFile(const cConfiguration& config, const std::strin
     return {};
 }
 
-bool IsReservedDeviceName(const std::string& name) {
-    static constexpr std::array<std::string_view, 4> kPlain = {"con", "prn", "aux", "nul"};
-    const std::string lower = ToLowerAscii(name);
-    if (std::find(kPlain.begin(), kPlain.end(), lower) != kPlain.end()) return true;
-    // COM1-COM9 and LPT1-LPT9 (COM0 and LPT0 as well on current systems).
-    return lower.size() == 4 && (lower.compare(0, 3, "com") == 0 || lower.compare(0, 3, "lpt") == 0) &&
-           lower[3] >= '0' && lower[3] <= '9';
-}
+bool IsReservedDeviceName(const std::string& name) { return cConfiguration::IsDeviceName(name); }
 
 NameCheck CheckNewProfileName(const cConfiguration& config, const std::string& name) {
     if (!cConfiguration::IsValidProfileName(name)) return NameCheck::NotLettersAndNumbers;
     if (name.empty()) return NameCheck::Accepted;
     if (!config.IsNewProfileName(name) || !ListedProfileSameFile(config, name).empty()) return NameCheck::InUse;
     if (IsReservedDeviceName(name)) return NameCheck::Reserved;
+    if (cConfiguration::IsProgramFileName(name)) return NameCheck::ProgramFile;
     return NameCheck::Accepted;
 }
 
@@ -41,6 +36,8 @@ ProfileMessage NameCheckMessage(NameCheck check) {
         return {kNameInUseText, false};
     case NameCheck::Reserved:
         return {kReservedNameText, false};
+    case NameCheck::ProgramFile:
+        return {kProgramFileNameText, false};
     case NameCheck::Accepted:
         break;
     }
@@ -66,7 +63,7 @@ DeleteCheck CheckDeleteProfile(const cConfiguration& config, const std::string& 
 ProfileMessage DeleteCheckMessage(DeleteCheck check) {
     switch (check) {
     case DeleteCheck::NoSelection:
-        return {kNoProfileSelectedText, false};
+        return {kNoProfileSelectedText, false, true};
     case DeleteCheck::IsDefault:
         return {kDefaultProfileText, true};
     case DeleteCheck::Bound:
@@ -100,14 +97,20 @@ std::uint8_t ReadProfileSpecialMode(IIniStore& store, const std::string& profile
 }
 
 bool WriteProfileSpecialMode(IIniStore& store, const std::string& profilePath, int mode) {
+    // A file that cannot be written is not touched (the caller tells the user).
+    IniSave save(store);
     switch (mode) {
     case 1:
-        return store.WriteString(profilePath, kCommonSection, kSpecialModeKey, "MADDOG");
+        save.WriteString(profilePath, kCommonSection, kSpecialModeKey, "MADDOG");
+        break;
     case 2:
-        return store.WriteString(profilePath, kCommonSection, kSpecialModeKey, "NGX");
+        save.WriteString(profilePath, kCommonSection, kSpecialModeKey, "NGX");
+        break;
     default:
-        return store.DeleteKey(profilePath, kCommonSection, kSpecialModeKey);
+        save.DeleteKey(profilePath, kCommonSection, kSpecialModeKey);
+        break;
     }
+    return save.Ok();
 }
 
 AircraftChoice ChooseAircraftProfile(cConfiguration& config, const std::string& text) {
@@ -124,6 +127,10 @@ AircraftChoice ChooseAircraftProfile(cConfiguration& config, const std::string& 
     }
     if (IsReservedDeviceName(text)) {
         choice.Message = NameCheckMessage(NameCheck::Reserved);
+        return choice;
+    }
+    if (cConfiguration::IsProgramFileName(text)) {
+        choice.Message = NameCheckMessage(NameCheck::ProgramFile);
         return choice;
     }
     choice.Accepted = true;
@@ -155,16 +162,13 @@ std::vector<std::string> ImportableSections(IIniStore& store, const std::string&
 
 bool ImportSections(IIniStore& store, const std::string& sourcePath, const std::string& targetPath,
                     const std::vector<std::string>& sections) {
-    bool ok = true;
-    for (const std::string& section : sections) {
-        std::vector<std::pair<std::string, std::string>> keys;
-        for (const std::string& key : store.KeyNames(sourcePath, section))
-            keys.emplace_back(key, store.ReadString(sourcePath, section, key, ""));
-        store.DeleteSection(targetPath, section);
-        for (const auto& [key, value] : keys)
-            if (!store.WriteString(targetPath, section, key, value)) ok = false;
-    }
-    return ok;
+    // Each section goes over in one write, its values exactly as the source
+    // holds them (whatever their length, quotes and all); a target that
+    // cannot be written is left as it is.
+    IniSave save(store);
+    for (const std::string& section : sections)
+        if (!save.WriteSection(targetPath, section, store.ReadSection(sourcePath, section))) break;
+    return save.Ok();
 }
 
 std::string ImportFailedText(const std::string& targetPath) {

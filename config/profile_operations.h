@@ -19,6 +19,8 @@ inline constexpr const char* kNotLettersAndNumbersText = "Only letters and numbe
 inline constexpr const char* kNameInUseText = "Profile name already in use.";
 inline constexpr const char* kReservedNameText =
     "This name is reserved by Windows for a device and cannot be used as a profile name.";
+inline constexpr const char* kProgramFileNameText =
+    "This name is the name of Orvex's own settings file (Orvex.ini) and cannot be used as a profile name.";
 inline constexpr const char* kNoProfileSelectedText = "No profile is currently selected";
 inline constexpr const char* kProfileBoundText =
     "The selected profile is bound to at list one Aircraft. You can't delete a profile bound.";
@@ -32,10 +34,12 @@ inline constexpr const char* kNoSectionSelectedText =
     "You have selected no sections. Please select at least one section before proceeding";
 inline constexpr const char* kImportDoneText = "Import successfully completed !";
 
-// A message for the user: its text and whether it takes the critical icon.
+// A message for the user: its text and its icon (critical, information, or
+// else the warning icon).
 struct ProfileMessage {
     std::string Text;
     bool Critical = false;
+    bool Information = false;
 };
 
 // The listed profile that names the same file as `name`: the name itself
@@ -47,7 +51,7 @@ std::string ListedProfileSameFile(const cConfiguration& config, const std::strin
 // cannot name a profile file.
 bool IsReservedDeviceName(const std::string& name);
 
-enum class NameCheck { Accepted, NotLettersAndNumbers, Reserved, InUse };
+enum class NameCheck { Accepted, NotLettersAndNumbers, Reserved, ProgramFile, InUse };
 // The name typed for a new profile. An empty name is accepted (and adds
 // nothing).
 NameCheck CheckNewProfileName(const cConfiguration& config, const std::string& name);
@@ -96,8 +100,8 @@ void RebindAircraft(cConfiguration& config, const std::string& title, const std:
 // The sections of a profile file that can be imported, in file order.
 std::vector<std::string> ImportableSections(IIniStore& store, const std::string& sourcePath);
 // Replaces each named section of the target by the source's section, in the
-// order given: the target section is deleted, then every key of the source
-// section is written with its value. False when a write failed.
+// order given, every value copied exactly. False when the target could not
+// be written (then nothing more is written).
 bool ImportSections(IIniStore& store, const std::string& sourcePath, const std::string& targetPath,
                     const std::vector<std::string>& sections);
 std::string ImportFailedText(const std::string& targetPath);

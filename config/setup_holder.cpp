@@ -1,6 +1,7 @@
 #include "config/setup_holder.h"
 
 #include "config/save_key.h"
+#include "config/ini_save.h"
 
 #include <optional>
 #include <utility>
@@ -96,11 +97,13 @@ void cSetupHolder::LoadSetup() {
 
 bool cSetupHolder::SaveSetup() {
     // A key whose text did not convert stays while the value is still the
-    // default it fell back to (see SaveKey).
-    auto writeOrDelete = [this](Item item, bool write) {
+    // default it fell back to (see SaveKey). Every change goes through one
+    // IniSave, which tells the user once when the file cannot be written.
+    IniSave save(store_);
+    auto writeOrDelete = [this, &save](Item item, bool write) {
         const std::int32_t value = values_[item];
         const bool isDefault = value == kItems[item].Default;
-        SaveKey(store_, iniPath_, kGeneralSetupSection, kItems[item].Name,
+        SaveKey(save, iniPath_, kGeneralSetupSection, kItems[item].Name,
                 write ? std::optional<std::string>(DecimalText(value)) : std::nullopt, isDefault,
                 [&](const std::string& t) {
                     const auto loaded = ReadItem(item, t, locale_);
@@ -126,7 +129,7 @@ bool cSetupHolder::SaveSetup() {
         writeOrDelete(item, values_[item] != 0);
     }
     // "Splash" is never written: a hand-entered 0 survives every save.
-    return ok;
+    return save.Finish(messages_) && ok;
 }
 
 } // namespace orvex::config

@@ -49,8 +49,9 @@ public:
     // number (or does not fit) keeps its default and is reported.
     void LoadSetup();
     // Writes every property (defaults deleted, "Splash" never written) and
-    // applies AutoStart. False when the autostart could not be applied (the
-    // user has been told); the file is written in any case.
+    // applies AutoStart. False when the file could not be written or the
+    // autostart could not be applied (the user has been told of each); the
+    // one does not keep the other from being done.
     bool SaveSetup();
 
     bool AutoStart() const { return values_[kAutoStart] != 0; }

@@ -64,4 +64,10 @@ std::string WithoutNul(std::string text) {
     return text;
 }
 
+std::string TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return std::string(text);
+}
+
 } // namespace orvex::config

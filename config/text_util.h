@@ -23,6 +23,9 @@ std::vector<std::string_view> SplitAll(std::string_view text, char separator);
 // profile functions return it. keepEmpty keeps empty names (two NULs in a row).
 std::vector<std::string> SplitNulList(std::string_view list, bool keepEmpty);
 
+// The text without blanks and tabs at either end.
+std::string TrimBlanks(std::string_view text);
+
 // Folder + "\" + file name, without doubling a trailing backslash.
 std::string JoinPath(std::string_view folder, std::string_view fileName);
 

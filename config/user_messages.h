@@ -11,8 +11,12 @@ namespace orvex::config {
 class IUserMessages {
 public:
     virtual ~IUserMessages() = default;
-    // A message with an OK button (critical icon when critical is true).
+    // A message with an OK button (critical icon when critical is true,
+    // else the warning icon).
     virtual void Show(const std::string& title, const std::string& text, bool critical) = 0;
+    // A message with an OK button and the information icon: something done
+    // or a hint, no fault.
+    virtual void Inform(const std::string& title, const std::string& text) = 0;
     // A question with OK and Cancel; true for OK.
     virtual bool AskOkCancel(const std::string& title, const std::string& text) = 0;
 };

@@ -1,5 +1,6 @@
 #include "simlink/link_core.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace orvex::simlink {
@@ -9,6 +10,11 @@ namespace {
 // Most records a batch can hold: every record is at least a bare write header,
 // and the terminator takes 4 bytes of the request area.
 constexpr std::size_t kMaxRecords = (kRequestArea - kTerminatorSize) / kWriteHeaderSize;
+
+// Every open in the process names a new block, so that a message the
+// simulator takes up after its client gave it up never finds a block opened
+// since (by this link or another one of the process).
+std::atomic<uint32_t> g_openCount{0};
 
 void PutInt32(uint8_t* at, int32_t value) {
     const auto u = static_cast<uint32_t>(value);
@@ -40,7 +46,15 @@ FsuipcLink::FsuipcLink(ILinkPlatform& platform) : platform_(platform) {
     queue_.reserve(kMaxRecords);
 }
 
-FsuipcLink::~FsuipcLink() { LinkClose(); }
+FsuipcLink::~FsuipcLink() {
+    LinkClose();
+    ReleaseHeldAtoms();
+}
+
+void FsuipcLink::ReleaseHeldAtoms() {
+    for (std::size_t i = 0; i < heldCount_; ++i) platform_.DeleteGlobalAtom(held_[i]);
+    heldCount_ = 0;
+}
 
 void FsuipcLink::LinkReset() {
     window_ = 0;
@@ -50,6 +64,7 @@ void FsuipcLink::LinkReset() {
     view_ = nullptr;
     next_ = 0;
     queue_.clear();
+    gaveUp_ = false;
 }
 
 bool FsuipcLink::Fail(int32_t& result, int32_t code) {
@@ -57,14 +72,14 @@ bool FsuipcLink::Fail(int32_t& result, int32_t code) {
     return false;
 }
 
-void FsuipcLink::BlockName(uint32_t processId, char (&name)[24]) {
-    // "FSASMLIB:IPC:" + pid in upper-case hex + ":" + the open counter (always 1).
+void FsuipcLink::BlockName(uint32_t processId, char (&name)[32], uint32_t openCount) {
+    // "FSASMLIB:IPC:" + pid in upper-case hex + ":" + the open counter.
     char* out = name;
     for (const char* p = kMessageName; *p; ++p) *out++ = *p;
     *out++ = ':';
     AppendHex(out, processId);
     *out++ = ':';
-    AppendHex(out, 1);
+    AppendHex(out, openCount);
     *out = '\0';
 }
 
@@ -89,8 +104,10 @@ bool FsuipcLink::LinkOpen(int32_t requestedSimulator, int32_t& result) {
         return Fail(result, ResultRegisterFailed);
     }
 
-    char name[24];
-    BlockName(platform_.CurrentProcessId(), name);
+    char name[32];
+    uint32_t openCount = g_openCount.fetch_add(1) + 1;
+    if (openCount == 0) openCount = g_openCount.fetch_add(1) + 1;  // after the wrap
+    BlockName(platform_.CurrentProcessId(), name, openCount);
 
     atom_ = platform_.AddGlobalAtom(name);
     if (atom_ == 0) {
@@ -207,13 +224,20 @@ bool FsuipcLink::LinkProcess(int32_t& result) {
     uint32_t lastError = 0;
     bool sent = false;
     for (int attempt = 0; attempt < kSendAttempts && !sent; ++attempt) {
-        if (attempt > 0) platform_.Sleep(kRetrySleepMs);
+        if (attempt > 0) {
+            if (Aborted()) break;
+            platform_.Sleep(kRetrySleepMs);
+        }
         sent = platform_.SendBlocking(window_, message_, wParam, kSendTimeoutMs, answer, lastError);
     }
     if (!sent) {
         queue_.clear();
+        gaveUp_ = true;
         return Fail(result, lastError != 0 ? ResultSendFailed : ResultTimeout);
     }
+    // The simulator answered this one, so it has taken up every message
+    // sent before it: the atoms held for given-up blocks can go.
+    ReleaseHeldAtoms();
     if (answer != 1) {
         queue_.clear();
         return Fail(result, ResultDataRejected);
@@ -250,9 +274,19 @@ void FsuipcLink::LinkClose() {
     next_ = 0;
     queue_.clear();
     if (atom_ != 0) {
-        platform_.DeleteGlobalAtom(atom_);
+        if (gaveUp_) {
+            if (heldCount_ == held_.size()) {
+                platform_.DeleteGlobalAtom(held_[0]);
+                for (std::size_t i = 1; i < held_.size(); ++i) held_[i - 1] = held_[i];
+                --heldCount_;
+            }
+            held_[heldCount_++] = atom_;
+        } else {
+            platform_.DeleteGlobalAtom(atom_);
+        }
         atom_ = 0;
     }
+    gaveUp_ = false;
     if (view_ != nullptr) {
         platform_.UnmapView(view_);
         view_ = nullptr;

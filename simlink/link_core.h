@@ -10,6 +10,8 @@
 
 #include "simlink/link.h"
 
+#include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -80,8 +82,16 @@ public:
     bool LinkRead(int32_t offset, int32_t size, void* destination, int32_t& result) override;
     bool LinkWrite(int32_t offset, int32_t size, const void* source, int32_t& result) override;
     bool LinkProcess(int32_t& result) override;
+    // Drops what is queued without sending it.
+    void LinkDiscard() {
+        next_ = 0;
+        queue_.clear();
+    }
     // Releases the atom, the view and the mapping. Safe when closed.
     void LinkClose();
+    // When set (from any thread), an exchange stops after the try under way
+    // instead of trying again, and fails as a time-out.
+    void SetAbortFlag(const std::atomic<bool>* abort) { abort_ = abort; }
 
     bool IsOpen() const { return view_ != nullptr; }
     // Read at open from 0x3304 and 0x3308 (after a good open only the
@@ -94,8 +104,11 @@ public:
     // Bytes queued so far in the current batch.
     uint32_t QueuedBytes() const { return next_; }
     std::size_t QueuedRecords() const { return queue_.size(); }
-    // The block name for a process id, e.g. "FSASMLIB:IPC:1A2C:1".
-    static void BlockName(uint32_t processId, char (&name)[24]);
+    // The block name for a process id and an open counter, e.g.
+    // "FSASMLIB:IPC:1A2C:1".
+    static void BlockName(uint32_t processId, char (&name)[32], uint32_t openCount = 1);
+    // Atoms of blocks whose exchange was given up, still held (see below).
+    std::size_t HeldAtoms() const { return heldCount_; }
 
 private:
     struct Queued {
@@ -108,6 +121,8 @@ private:
 
     bool Fail(int32_t& result, int32_t code);
     bool WalkReply(int32_t& result);
+    bool Aborted() const { return abort_ != nullptr && abort_->load(std::memory_order_relaxed); }
+    void ReleaseHeldAtoms();
     uint8_t* Block() const { return static_cast<uint8_t*>(view_); }
 
     ILinkPlatform& platform_;
@@ -122,6 +137,14 @@ private:
     int32_t simulatorVersion_ = 0;
     int16_t clientLibraryVersion_ = 0;
     std::vector<Queued> queue_;  // capacity reserved once: queueing never allocates
+    const std::atomic<bool>* abort_ = nullptr;
+    // A given-up message may still wait in the simulator's queue with the
+    // atom's number. The atom is kept until the simulator has answered a
+    // later exchange (it takes its messages in order), so that the number
+    // cannot name a newer block meanwhile.
+    bool gaveUp_ = false;
+    std::array<uint16_t, 8> held_{};
+    std::size_t heldCount_ = 0;
 };
 
 } // namespace orvex::simlink

@@ -149,9 +149,8 @@ TEST(CustomText, MalformedTextIsReportedAndTheSectionReadsOn) {
     SaveActions({store, "C:\\P.ini", "RadioPanel1", Field3Type::Integer16, {}, &bad}, rows);
     EXPECT_EQ(store.ReadString("C:\\P.ini", "RadioPanel1", "ButtonActionNAV1", ""), "Toggle,0x0D0C,2,0x4");
     EXPECT_EQ(store.ReadString("C:\\P.ini", "RadioPanel1", "ButtonActionCOM2", ""), "Set,0x66C0,2,7");
-    // The text that did not read stays as the user wrote it while the
-    // record still holds the default.
-    EXPECT_EQ(store.ReadString("C:\\P.ini", "RadioPanel1", "ButtonActionCOM1", "gone"), "Step,0x66C0,2,1,9,0,1");
+    EXPECT_EQ(store.ReadString("C:\\P.ini", "RadioPanel1", "ButtonActionCOM1", "gone"), "Step,0x66C0,2,1,9,0,1")
+        << "a text that could not be read is kept for the user to mend";
 }
 
 TEST(CustomFields, AccessorsReachEveryFieldAndRefuseWhatDoesNotFit) {

@@ -2,6 +2,7 @@
 
 #include "actions/custom_action.h"
 #include "actions/win32/sim_action_target.h"
+#include "common/win32/place_window_win32.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -41,6 +42,8 @@ frmCustomAction::~frmCustomAction() {
 }
 
 bool frmCustomAction::OnInit() {
+    // No stored position: centred on a monitor, as the other windows start.
+    orvex::win32::PlaceWindow(Handle(), 0, 0, orvex::win32::EnumerateMonitors());
     HWND kinds = Item(IDC_CUSTOM_KIND);
     for (const char* name : kCustomKindNames) ::SendMessageA(kinds, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
     HWND sizes = Item(IDC_CUSTOM_SIZE);

@@ -151,7 +151,7 @@ void frmGetKeys::NoteHeldKeys() {
 }
 
 void frmGetKeys::TellAltNotSupported() {
-    if (messages_) messages_->Show(config::kMessageTitle, kAltNotSupported, false);
+    if (messages_) messages_->Inform(config::kMessageTitle, kAltNotSupported);
     else ::MessageBoxA(Handle(), kAltNotSupported, config::kMessageTitle, MB_OK | MB_ICONINFORMATION);
     // The keys pressed while the message was up went to it; their releases
     // are not the main key.

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <functional>
+#include <utility>
 
 namespace orvex::app {
 namespace {
@@ -18,12 +19,28 @@ const std::string kIni = kFolder + "\\Orvex.ini";
 class FakeConnection final : public ISimConnection {
 public:
     explicit FakeConnection(simlink::testing::FakeLink& link) : link_(link) {}
-    bool Open(std::int32_t& result) override {
+    simlink::LinkAnswer Open(std::int32_t& result) override {
         ++opens;
         result = available ? simlink::ResultOk : simlink::ResultNoSimulator;
         link_.open = available;
-        return available;
+        return available ? simlink::LinkAnswer::Ok : simlink::LinkAnswer::Failed;
     }
+    simlink::LinkAnswer Exchange(std::int32_t& result) override {
+        if (late) {
+            ++lateExchanges;
+            link_.queue.clear();
+            return simlink::LinkAnswer::Pending;
+        }
+        return link_.LinkProcess(result) ? simlink::LinkAnswer::Ok : simlink::LinkAnswer::Failed;
+    }
+    // A link running its exchanges in the background.
+    bool Busy() override { return busy; }
+    std::uint32_t LateMs() override { return lateMs; }
+    simlink::LinkEvents TakeEvents() override { return std::exchange(events, simlink::LinkEvents{}); }
+    bool late = false, busy = false;
+    std::uint32_t lateMs = 0;
+    int lateExchanges = 0;
+    simlink::LinkEvents events;
     void Close() override {
         ++closes;
         link_.open = false;
@@ -162,6 +179,51 @@ TEST_F(MainLogicTest, EachTickIsOneExchangeThenRefreshesInOrder) {
     logic.Tick();
     EXPECT_EQ(view.statusWrites, writes) << "unchanged status texts are not written again";
     EXPECT_EQ(radio.refreshes, 3);
+}
+
+TEST_F(MainLogicTest, ALateExchangeSkipsTicksShowsInTheStatusAndItsEndCarriesOn) {
+    Connect();
+    connection.late = true;
+    logic.Tick();
+    EXPECT_EQ(connection.lateExchanges, 1);
+    EXPECT_EQ(radio.refreshes, 0) << "the refresh waits for the answer";
+
+    connection.busy = true;
+    connection.lateMs = 900;
+    logic.Tick();
+    EXPECT_EQ(view.status[0], "FSUIPC Status: Connected");
+    connection.lateMs = 1100;
+    logic.Tick();
+    EXPECT_EQ(view.status[0], "FSUIPC Status: Simulator not answering");
+    EXPECT_EQ(connection.lateExchanges, 1) << "ticks falling due meanwhile are skipped";
+    EXPECT_EQ(logic.SkippedTicks(), 2u);
+    EXPECT_TRUE(state.SimConnected);
+
+    // The answer comes: the panels follow and the status is back.
+    connection.busy = false;
+    connection.events.ticked = true;
+    EXPECT_TRUE(logic.LinkAnswered());
+    EXPECT_EQ(radio.refreshes, 1);
+    EXPECT_EQ(view.status[0], "FSUIPC Status: Connected");
+    EXPECT_FALSE(logic.LinkAnswered()) << "once";
+
+    // Another exchange running out of tries: the simulator is gone.
+    connection.events.gaveUp = true;
+    connection.events.gaveUpResult = simlink::ResultTimeout;
+    logic.Tick();
+    EXPECT_FALSE(state.SimConnected);
+    EXPECT_EQ(view.status[0], "FSUIPC Status: Disconnected");
+    EXPECT_EQ(radio.lost, 1);
+    EXPECT_EQ(connection.closes, 1);
+    EXPECT_EQ(view.interval, 1000u);
+
+    // A connection attempt ending in the background connects.
+    connection.available = false;
+    connection.events.opened = true;
+    connection.events.openResult = simlink::ResultOk;
+    EXPECT_TRUE(logic.LinkAnswered());
+    EXPECT_TRUE(state.SimConnected);
+    EXPECT_EQ(view.interval, 10u);
 }
 
 TEST_F(MainLogicTest, NewTitlesBindToDefaultAndKnownOnesSelectTheirProfile) {

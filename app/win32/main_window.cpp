@@ -6,6 +6,8 @@
 #include "config/win32/profile_dialogs.h"
 #include "simlink/win32/wait_win32.h"
 
+#include "orvex_version.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -28,7 +30,8 @@ HWND MakeChild(const char* cls, const char* text, DWORD style, HWND parent, int 
 } // namespace
 
 // picMain: the first tab's page. It holds the profile list and the buttons
-// and passes their notifications to the main window.
+// and passes their notifications to the main window; the program's version
+// stands in its top right corner.
 class frmMain::MainPage final : public orvex::win32::Window {
 public:
     explicit MainPage(frmMain& owner) : owner_(owner) {}
@@ -43,6 +46,7 @@ public:
         MakeChild("BUTTON", "&Profiles...", BS_PUSHBUTTON | WS_TABSTOP, Handle(), IDC_BTNPROFILES);
         MakeChild("BUTTON", "&Quit", BS_PUSHBUTTON | WS_TABSTOP, Handle(), IDC_BTNQUIT);
         MakeChild("BUTTON", "&Hide", BS_PUSHBUTTON | WS_TABSTOP, Handle(), IDC_PICMINIMIZE);
+        version_ = MakeChild("STATIC", "Version " ORVEX_VERSION_TEXT, SS_RIGHT | SS_NOPREFIX, Handle(), IDC_LBLVERSION);
         return true;
     }
 
@@ -75,6 +79,8 @@ public:
                      Scale(200, dpi), TRUE);
         textTop_ = margin;
         textBottom_ = profileTop - Scale(4, dpi);
+        const int versionWidth = Scale(160, dpi);
+        ::MoveWindow(version_, rc.right - margin - versionWidth, textTop_, versionWidth, Scale(20, dpi), TRUE);
         ::InvalidateRect(Handle(), nullptr, TRUE);
     }
 
@@ -94,6 +100,7 @@ protected:
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wParam);
             ::SetBkMode(dc, TRANSPARENT);
+            if (reinterpret_cast<HWND>(lParam) == version_) ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
             return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
         }
         case WM_PAINT: {
@@ -135,6 +142,7 @@ protected:
 private:
     frmMain& owner_;
     HWND label_ = nullptr;
+    HWND version_ = nullptr;
     orvex::win32::UniqueGdi titleFont_;
     orvex::win32::UniqueIcon badgeIcon_;
     std::string panels_;
@@ -269,8 +277,16 @@ void frmMain::AddPanelTab(const std::string& key, const std::string& caption, st
     ::ShowWindow(control, SW_HIDE);
     panels_.push_back(std::move(panel));
     Layout();
+    UpdatePanelsText();
+}
+
+void frmMain::UpdatePanelsText() {
     std::string text = "Panels: ";
-    for (int i = 1; i < TabCount(); ++i) text += (i > 1 ? ", " : "") + TabCaption(i);
+    for (int i = 1; i < TabCount(); ++i) {
+        text += (i > 1 ? ", " : "") + TabCaption(i);
+        const auto index = static_cast<std::size_t>(i - 1);
+        if (index < panels_.size() && !panels_[index]->DeviceConnected()) text += " (not connected)";
+    }
     mainPage_->PanelsText(text + ".");
 }
 
@@ -481,9 +497,16 @@ void frmMain::UnloadWithoutSaving() {
 }
 
 LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (OnMessage && !unloaded_) {
+        LRESULT result = 0;
+        if (OnMessage(message, wParam, lParam, result)) return result;
+    }
     switch (message) {
     case WM_TIMER:
         if (wParam == kTimerFSUIPC && logic_) logic_->Tick();
+        return 0;
+    case kLinkAnsweredMessage:
+        if (logic_ && !unloaded_) logic_->LinkAnswered();
         return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));

@@ -34,8 +34,11 @@ public:
         IDC_BTNPROFILES,
         IDC_BTNQUIT,
         IDC_PICMINIMIZE,
+        IDC_LBLVERSION,
     };
     static constexpr UINT_PTR kTimerFSUIPC = 1;
+    // Posted by the simulator link's thread when an exchange has finished.
+    static constexpr UINT kLinkAnsweredMessage = WM_APP + 16;
     // The window's size in twips.
     static constexpr int kWidthTwips = 11325;
     static constexpr int kHeightTwips = 4218;
@@ -93,6 +96,11 @@ public:
     // simulator link is closed), and once the panels are released.
     std::function<void()> OnUnloading;
     std::function<void()> OnUnloaded;
+    // Sees every message of the window first (the panels' presence: device
+    // notices, resume, its timer); true when it handled the message.
+    std::function<bool(UINT, WPARAM, LPARAM, LRESULT&)> OnMessage;
+    // The main page's list of panels, marking those not connected.
+    void UpdatePanelsText();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -12,8 +12,7 @@ namespace orvex::app::win32 {
 
 namespace {
 
-// Exit codes of the main program.
-constexpr int kExitOk = 0;
+// Exit codes of the main program (0: it ended normally).
 constexpr int kExitAlreadyRunning = 2;
 constexpr int kExitCancelled = 3;
 constexpr int kExitNoServer = 4;
@@ -33,19 +32,21 @@ OrvexApp::OrvexApp(AppEnvironment environment)
       messages_(env_.Messages ? *env_.Messages : static_cast<config::IUserMessages&>(boxes_)),
       autostart_(WithoutSlash(env_.ProgramFolder)),
       configuration_(store_, env_.ProgramFolder, messages_, &autostart_, config::win32::UserNumberLocale()),
-      connection_(link_.Link()),
-      offsets_(link_.Link()),
-      actionTarget_(link_.Link()),
+      connection_(link_.Scheduler()),
+      offsets_(link_.Scheduler()),
+      actionTarget_(link_.Scheduler()),
       window_(std::make_unique<frmMain>(state_, configuration_, messages_, monitors_)),
-      logic_(state_, configuration_, link_.Link(), connection_, offsets_, *window_) {
+      logic_(state_, configuration_, link_.Scheduler(), connection_, offsets_, *window_) {
     window_->Logic(&logic_);
 }
 
 OrvexApp::~OrvexApp() {
+    watcher_.reset();
     // The window (and with it every panel, its reader and device) goes
     // before the link and the offsets it uses.
     window_.reset();
-    link_.Link().LinkClose();
+    link_.Thread().NotifyWindow(nullptr, 0);
+    link_.Scheduler().Shutdown();
 }
 
 MonitorList OrvexApp::EnumerateMonitors() { return orvex::win32::EnumerateMonitors(); }
@@ -61,8 +62,11 @@ void OrvexApp::End(int code) { exitCode_ = code; }
 PanelServices& OrvexApp::Services() {
     if (!services_) {
         services_ = std::make_unique<PanelServices>(PanelServices{
-            state_, configuration_, link_.Link(), offsets_, actionTarget_, waitHost_, messages_, window_->Handle(),
-            [this](IPanel& panel) { logic_.SetupRequested(panel); }, &monitors_});
+            state_, configuration_, link_.Scheduler(), offsets_, actionTarget_, waitHost_, messages_, window_->Handle(),
+            [this](IPanel& panel) { logic_.SetupRequested(panel); }, &monitors_,
+            [this](IPanelObject& panel) {
+                if (watcher_) watcher_->DeviceFailed(panel);
+            }});
     }
     return *services_;
 }
@@ -108,7 +112,19 @@ bool OrvexApp::Start() {
         End(kExitWindowFailed);
         return false;
     }
-    window_->OnUnloading = [this] { link_.Link().LinkClose(); };
+    link_.Thread().NotifyWindow(window_->Handle(), frmMain::kLinkAnsweredMessage);
+    window_->OnUnloading = [this] {
+        // The panels go with the window: nothing watches them any more.
+        watcher_.reset();
+        link_.Thread().NotifyWindow(nullptr, 0);
+        link_.Scheduler().Close();
+    };
+    window_->OnMessage = [this](UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        return watcher_ && watcher_->HandleMessage(message, wParam, lParam, result);
+    };
+    const std::string serverPath = env_.ServerPath.empty() ? relaybox::DefaultServerPath() : env_.ServerPath;
+    watcher_ = std::make_unique<PanelWatcher>(*window_, logic_, state_, messages_,
+                                              [this]() -> PanelServices& { return Services(); }, serverPath);
     window_->Load();
     simlink::DoEvents();
 
@@ -119,6 +135,8 @@ bool OrvexApp::Start() {
     // 14. No panel.
     if (!found && !configuration_.Setup().LoadWithoutPanels()) {
         messages_.Show("  Orvex", "No Panel found, check your connections !", true);
+        // The general setup is kept (a first run leaves an Orvex.ini).
+        configuration_.Setup().SaveSetup();
         window_->UnloadWithoutSaving();
         simlink::DoEvents();
         End(kExitNoPanel);
@@ -132,6 +150,8 @@ bool OrvexApp::Start() {
     // 16. Without panels: one unconnected panel of each kind, so that the
     // profiles can be edited.
     if (!found) AddUnconnectedPanels();
+    // From now on panels that go and come back are followed.
+    if (watcher_) watcher_->Start();
     if (env_.ShowWindow) window_->Show(true);
     return true;
 }
@@ -147,7 +167,9 @@ bool OrvexApp::ConnectPanels(bool& found) {
         return false;
     }
     std::vector<IPanel*> order;
+    int kindIndex = -1;
     for (const PanelKind& kind : PanelKinds()) {
+        ++kindIndex;
         short count = 0;
         if (FAILED(hidD->Scan(kSaitekVendorId, kind.ProductId, &count)) || count < 0) count = 0;
         std::vector<IPanelObject*> created;
@@ -181,6 +203,7 @@ bool OrvexApp::ConnectPanels(bool& found) {
         for (IPanelObject* panel : created) {
             panel->StartUp();
             order.push_back(panel);
+            if (watcher_) watcher_->AddPanel(kindIndex, *panel, true);
         }
     }
     hidD.Reset();
@@ -190,13 +213,17 @@ bool OrvexApp::ConnectPanels(bool& found) {
 
 void OrvexApp::AddUnconnectedPanels() {
     std::vector<IPanel*> order;
+    int kindIndex = -1;
     for (const PanelKind& kind : PanelKinds()) {
+        ++kindIndex;
         std::unique_ptr<IPanelObject> panel = kind.Create(Services(), 1);
         if (!panel) continue;
         IPanelObject* raw = panel.get();
         window_->AddPanelTab(std::string(kind.TabKey) + "1", std::string(kind.TabCaption) + "1", std::move(panel));
         raw->StartUp();
         order.push_back(raw);
+        // A placeholder: the first panel of its kind plugged in later takes it.
+        if (watcher_) watcher_->AddPanel(kindIndex, *raw, false);
     }
     logic_.SetPanels(std::move(order));
 }

@@ -10,6 +10,7 @@
 #include "app/program_state.h"
 #include "app/win32/main_window.h"
 #include "app/win32/panel_object.h"
+#include "app/win32/panel_watcher.h"
 #include "common/win32/handles.h"
 #include "config/configuration.h"
 #include "config/win32/autostart_win32.h"
@@ -17,7 +18,7 @@
 #include "config/win32/user_messages_win32.h"
 #include "relaybox/com_util.h"
 #include "simlink/registered_offsets.h"
-#include "simlink/win32/fsuipc_platform_win32.h"
+#include "simlink/win32/link_thread_win32.h"
 #include "simlink/win32/wait_win32.h"
 
 #include <memory>
@@ -61,9 +62,12 @@ public:
     frmMain* MainWindow() { return window_.get(); }
     cMainLogic& Logic() { return logic_; }
     simlink::RegisteredOffsets& Offsets() { return offsets_; }
-    simlink::FsuipcLink& Link() { return link_.Link(); }
+    simlink::LinkScheduler& Link() { return link_.Scheduler(); }
     const MonitorList& Monitors() const { return monitors_; }
     bool Unloaded() const { return !window_ || window_->Unloaded(); }
+    // What keeps the panels connected (nullptr before start-up and after
+    // the window unloaded).
+    PanelWatcher* Watcher() { return watcher_.get(); }
 
     // Monitors in enumeration order.
     static MonitorList EnumerateMonitors();
@@ -74,13 +78,17 @@ public:
 private:
     class Connection final : public ISimConnection {
     public:
-        explicit Connection(simlink::FsuipcLink& link) : link_(link) {}
-        bool Open(std::int32_t& result) override { return link_.LinkOpen(0, result); }
-        void Close() override { link_.LinkClose(); }
-        void Reset() override { link_.LinkReset(); }
+        explicit Connection(simlink::LinkScheduler& link) : link_(link) {}
+        simlink::LinkAnswer Open(std::int32_t& result) override { return link_.Open(result); }
+        simlink::LinkAnswer Exchange(std::int32_t& result) override { return link_.Exchange(result); }
+        void Close() override { link_.Close(); }
+        void Reset() override { link_.Reset(); }
+        bool Busy() override { return link_.Busy(); }
+        std::uint32_t LateMs() override { return link_.LateMs(); }
+        simlink::LinkEvents TakeEvents() override { return link_.TakeEvents(); }
 
     private:
-        simlink::FsuipcLink& link_;
+        simlink::LinkScheduler& link_;
     };
 
     void End(int code);
@@ -98,7 +106,9 @@ private:
     config::win32::RegistryAutostart autostart_;
     config::cConfiguration configuration_;
     ProgramState state_;
-    simlink::Win32FsuipcLink link_;
+    // The exchanges run on the link's own thread; the window hears of their
+    // end through frmMain::kLinkAnsweredMessage.
+    simlink::Win32ScheduledLink link_;
     Connection connection_;
     simlink::RegisteredOffsets offsets_;
     actions::win32::SimActionTarget actionTarget_;
@@ -106,6 +116,7 @@ private:
     std::unique_ptr<frmMain> window_;
     cMainLogic logic_;
     std::unique_ptr<PanelServices> services_;
+    std::unique_ptr<PanelWatcher> watcher_;
     int exitCode_ = 0;
     int tabCounter_ = 1;
 };

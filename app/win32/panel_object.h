@@ -23,6 +23,8 @@ namespace orvex::app::win32 {
 
 inline constexpr std::uint16_t kSaitekVendorId = 0x06A3;
 
+class IPanelObject;
+
 // What every panel object may use. All of it outlives the panels.
 struct PanelServices {
     ProgramState& State;
@@ -38,6 +40,9 @@ struct PanelServices {
     std::function<void(IPanel&)> SetupRequest;
     // The desktop's monitors, for placing the setup dialogs.
     const MonitorList* Monitors = nullptr;
+    // A panel's device failed (its reader ended on its own or a write
+    // failed); called after the event that found it has returned.
+    std::function<void(IPanelObject&)> DeviceFailed;
 };
 
 // One panel of a kind, as start-up and the main window handle it.
@@ -53,6 +58,23 @@ public:
     virtual void AfterConnect() {}
     // Creates the panel's logic object and starts it.
     virtual void StartUp() = 0;
+
+    // Whether the device is connected (its reader runs), and its path.
+    virtual bool DeviceConnected() const = 0;
+    virtual std::string DevicePath() const = 0;
+    // The device is gone: its reader and handle are released without a
+    // write, the logic stops writing to it, and the on-screen copy shows
+    // `status`. `serverGone`: the reader's server has ended.
+    virtual void DeviceGone(const std::string& status, bool serverGone) = 0;
+    // Shows `status` on the on-screen copy of a panel that is not connected.
+    virtual void ShowStatus(const std::string& status) = 0;
+    // Connects the device again (at `path`), sends every report it had
+    // again and, while the simulator is connected, reads its positions.
+    virtual bool Reconnect(const std::string& path, std::string& error) = 0;
+    // Sends every report again and reads the positions (after a resume).
+    virtual void Refresh() = 0;
+    // The process id of the server that reads the panel (0: none).
+    virtual unsigned long ServerProcessId() const = 0;
 };
 
 } // namespace orvex::app::win32

@@ -1,8 +1,12 @@
 #include "config/configuration.h"
 
+#include "config/ini_save.h"
+
 #include "config/autostart_command.h"
 
 #include "config/memory_ini_store.h"
+#include "config/profile_operations.h"
+#include "config/tests/aircraft_titles.h"
 #include "config/tests/fake_messages.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +77,104 @@ TEST_F(ConfigFixture, AircraftBindings) {
                                     "Piper Cub=Cub\r\n");
 }
 
+// --- Saving: a file that cannot be written is told once per save and left
+// as it was.
+
+TEST_F(ConfigFixture, SavesToAFileThatCannotBeWrittenAreToldOnceAndLeaveItAsItWas) {
+    store.SetFileText(kIni, "[GeneralSetup]\nAutoQuit=1\n[Profiles]\nA= \n[Aircrafts]\nJet=A\n");
+    config.BeginStartUp();
+    ASSERT_TRUE(config.FinishStartUp());
+    const std::string before = store.FileText(kIni);
+    store.SetReadOnly(kIni, true);
+    config.AddProfile("B");
+    config.BindAircraft("Cub", "B");
+    config.Setup().ClickThreshold(800);
+
+    config.SaveProfilesList();
+    config.SaveAircraftsList();
+    EXPECT_FALSE(config.Setup().SaveSetup());
+    EXPECT_EQ(store.FileText(kIni), before);
+    ASSERT_EQ(messages.shown.size(), 3u) << "one message a save";
+    for (const auto& shown : messages.shown) {
+        EXPECT_EQ(shown.Text, SaveFailedText(kIni));
+        EXPECT_TRUE(shown.Critical);
+    }
+
+    // Writable again: everything is saved, nothing more is told.
+    store.SetReadOnly(kIni, false);
+    config.SaveProfilesList();
+    config.SaveAircraftsList();
+    EXPECT_TRUE(config.Setup().SaveSetup());
+    EXPECT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(store.ReadString(kIni, "Aircrafts", "Cub", ""), "B");
+    EXPECT_EQ(store.ReadString(kIni, "GeneralSetup", "ClickThreshold", ""), "800");
+}
+
+// --- Names: a hand-edited list may name files no profile may use.
+
+TEST_F(ConfigFixture, ProfileNamesThatCannotNameAProfileFileAreKeptToldOnceAndNeverUsed) {
+    store.SetFileText(kIni, "[Profiles]\nOrvex= \nGood= \n..\\Up= \nC:Drive= \nsub/dir= \nCON= \nnul.txt= \n"
+                            "My Profile= \nORVEX= \n[Aircrafts]\nJet=orvex\nCub=My Profile\n");
+    config.LoadProfilesList();
+    config.LoadAircraftsList();
+    EXPECT_EQ(config.colProfiles, (std::vector<std::string>{"Good", "My Profile", "Default"}));
+    EXPECT_EQ(config.UnusableProfiles(),
+              (std::vector<std::string>{"Orvex", "..\\Up", "C:Drive", "sub/dir", "CON", "nul.txt"}));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    for (const char* name : {"\"Orvex\"", "\"..\\Up\"", "\"C:Drive\"", "\"sub/dir\"", "\"CON\"", "\"nul.txt\""})
+        EXPECT_NE(messages.shown[0].Text.find(name), std::string::npos) << name;
+    config.LoadProfilesList();
+    EXPECT_EQ(messages.shown.size(), 1u) << "told once";
+
+    // An aircraft bound to one flies with "Default"; no such name is a path.
+    EXPECT_EQ(config.GetAircraftProfile("Jet"), "Default");
+    EXPECT_EQ(config.GetAircraftProfile("Cub"), "My Profile");
+    for (const std::string& name : config.UnusableProfiles())
+        EXPECT_EQ(config.ProfilePath(name), kDefaultIni) << name;
+    EXPECT_EQ(config.ProfilePath("My Profile"), kFolder + "\\My Profile.ini");
+
+    // Saving keeps them (and the binding) in the file.
+    config.AddProfile("New");
+    config.SaveProfilesList();
+    config.SaveAircraftsList();
+    EXPECT_EQ(store.KeyNames(kIni, "Profiles"),
+              (std::vector<std::string>{"Good", "My Profile", "New", "Orvex", "..\\Up", "C:Drive", "sub/dir", "CON",
+                                        "nul.txt"}));
+    EXPECT_EQ(store.ReadString(kIni, "Aircrafts", "Jet", ""), "orvex");
+
+    // The dialogs refuse the program's own file name, in any case.
+    for (const char* name : {"Orvex", "ORVEX", "orvex"}) {
+        EXPECT_EQ(CheckNewProfileName(config, name), NameCheck::ProgramFile) << name;
+        const AircraftChoice choice = ChooseAircraftProfile(config, name);
+        EXPECT_FALSE(choice.Accepted) << name;
+        EXPECT_EQ(choice.Message.Text, kProgramFileNameText);
+    }
+    EXPECT_EQ(CheckNewProfileName(config, "Orvex2"), NameCheck::Accepted);
+}
+
+// --- Title escaping: any title keeps its binding; older files read as before.
+
+TEST_F(ConfigFixture, AircraftTitlesOfAnyTextRoundTrip) {
+    const std::vector<std::string> titles = testing::TitlesOfAnyText();
+    for (std::size_t i = 0; i < titles.size(); ++i) config.BindAircraft(titles[i], "P" + std::to_string(i));
+    config.SaveAircraftsList();
+    EXPECT_EQ(store.KeyNames(kIni, "Aircrafts"),
+              (std::vector<std::string>{"Cessna 172", "\"Quoted\" Jet", "'Single'", "%41 not an escape"}))
+        << "titles that can be keys stay as they always were";
+
+    cConfiguration again(store, kFolder, messages);
+    again.LoadAircraftsList();
+    ASSERT_EQ(again.colAircrafts.size(), titles.size());
+    for (std::size_t i = 0; i < titles.size(); ++i)
+        EXPECT_EQ(again.GetAircraftProfile(titles[i]), "P" + std::to_string(i)) << "[" << titles[i] << "]";
+
+    // An older file: its keys are titles as they stand, escapes or not.
+    store.SetFileText(kIni, "[Aircrafts]\nA%3DB=Heavy\n100%=Light\n");
+    again.LoadAircraftsList();
+    EXPECT_EQ(again.colAircrafts, (std::vector<std::string>{"A%3DB", "100%"}));
+    EXPECT_EQ(again.GetAircraftProfile("A%3DB"), "Heavy");
+}
+
 TEST(ProfileNames, OnlyLettersAndDigits) {
     EXPECT_TRUE(cConfiguration::IsValidProfileName("B2"));
     EXPECT_TRUE(cConfiguration::IsValidProfileName(""));
@@ -111,8 +213,11 @@ TEST_F(ConfigFixture, OldLayoutInAnyCaseIsConvertedOnOk) {
         ASSERT_EQ(m.questions.size(), 1u) << section;
         EXPECT_EQ(m.questions[0].Title, "  ORVEX  - Configuration file conversion request");
         EXPECT_EQ(m.questions[0].Text, cConfiguration::ConversionQuestion());
-        EXPECT_FALSE(s.FileExists(kIni));
         EXPECT_EQ(s.ReadString(kDefaultIni, ToLowerAscii(section), "K", ""), "V");
+        // The general setup is written to the new Orvex.ini at once, with no
+        // panel section in it.
+        EXPECT_EQ(s.SectionNames(kIni), std::vector<std::string>{"GeneralSetup"});
+        EXPECT_EQ(s.ReadString(kIni, "GeneralSetup", "ClickThreshold", ""), "800");
     }
 }
 
@@ -163,6 +268,14 @@ public:
     bool WriteString(const std::string& p, const std::string& s, const std::string& k, const std::string& v) override {
         return inner.WriteString(p, s, k, v);
     }
+    std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& p, const std::string& s) override {
+        return inner.ReadSection(p, s);
+    }
+    bool WriteSection(const std::string& p, const std::string& s,
+                      const std::vector<std::pair<std::string, std::string>>& e) override {
+        return inner.WriteSection(p, s, e);
+    }
+    bool CanWrite(const std::string& p) override { return inner.CanWrite(p); }
     bool DeleteKey(const std::string& p, const std::string& s, const std::string& k) override { return inner.DeleteKey(p, s, k); }
     bool DeleteSection(const std::string& p, const std::string& s) override { return inner.DeleteSection(p, s); }
     std::vector<std::string> SectionNames(const std::string& p) override { return inner.SectionNames(p); }

@@ -15,9 +15,13 @@ public:
         std::string Title;
         std::string Text;
         bool Critical;
+        bool Information = false;  // shown with the information icon
     };
     void Show(const std::string& title, const std::string& text, bool critical) override {
         shown.push_back({title, text, critical});
+    }
+    void Inform(const std::string& title, const std::string& text) override {
+        shown.push_back({title, text, false, true});
     }
     bool AskOkCancel(const std::string& title, const std::string& text) override {
         questions.push_back({title, text, false});

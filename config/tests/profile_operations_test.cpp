@@ -24,6 +24,14 @@ public:
     bool WriteString(const std::string& p, const std::string& s, const std::string& k, const std::string& v) override {
         return !failWrite && inner.WriteString(p, s, k, v);
     }
+    std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& p, const std::string& s) override {
+        return inner.ReadSection(p, s);
+    }
+    bool WriteSection(const std::string& p, const std::string& s,
+                      const std::vector<std::pair<std::string, std::string>>& e) override {
+        return !failWrite && inner.WriteSection(p, s, e);
+    }
+    bool CanWrite(const std::string& p) override { return inner.CanWrite(p); }
     bool DeleteKey(const std::string& p, const std::string& s, const std::string& k) override { return inner.DeleteKey(p, s, k); }
     bool DeleteSection(const std::string& p, const std::string& s) override { return inner.DeleteSection(p, s); }
     std::vector<std::string> SectionNames(const std::string& p) override { return inner.SectionNames(p); }
@@ -173,6 +181,23 @@ TEST_F(ProfilesFixture, ImportReplacesWholeSectionsInSourceOrder) {
     store.failWrite = false;
     EXPECT_TRUE(ImportSections(store, source, target, {}));
     EXPECT_NE(ImportFailedText(target).find(target), std::string::npos);
+}
+
+TEST_F(ProfilesFixture, ImportCopiesValuesExactlyAndLeavesAReadOnlyTargetAsItWas) {
+    const std::string source = config.ProfilePath("Free");
+    const std::string target = config.ProfilePath("B2");
+    const std::string longValue(300, 'x');
+    store.inner.SetFileText(source, "[RadioPanel1]\nLong=" + longValue + "\nQuoted=\"  spaced  \"\nSingle='a'\n");
+    store.inner.SetFileText(target, "[RadioPanel1]\nOld=1\n");
+    ASSERT_TRUE(ImportSections(store, source, target, {"RadioPanel1"}));
+    EXPECT_EQ(store.inner.ReadSection(target, "RadioPanel1"), store.inner.ReadSection(source, "RadioPanel1"));
+    EXPECT_EQ(store.inner.ReadSection(target, "RadioPanel1").at(0).second, longValue);
+    EXPECT_EQ(store.inner.ReadSection(target, "RadioPanel1").at(1).second, "\"  spaced  \"");
+
+    store.inner.SetFileText(target, "[RadioPanel1]\nOld=1\n");
+    store.inner.SetReadOnly(target, true);
+    EXPECT_FALSE(ImportSections(store, source, target, {"RadioPanel1"}));
+    EXPECT_EQ(store.inner.FileText(target), "[RadioPanel1]\r\nOld=1\r\n");
 }
 
 } // namespace

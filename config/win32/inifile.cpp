@@ -1,5 +1,6 @@
 #include "config/win32/inifile.h"
 
+#include "common/win32/handles.h"
 #include "config/text_util.h"
 
 #include <algorithm>
@@ -18,21 +19,26 @@ std::string ReadValue(const std::string& path, const std::string& section, const
     return std::string(buffer, std::min<std::size_t>(n, kMaxValueLength));
 }
 
-// A NUL-separated list (section == nullptr: the sections; else the keys of
-// the section). The API cuts a list that does not fit and then reports the
-// buffer size minus 2, so the buffer grows until the result is shorter.
-std::string ReadList(const std::string* section, const std::string& defaultValue, const std::string& path) {
+// A NUL-separated list read by `read` (buffer, size → characters copied).
+// The API cuts a list that does not fit and then reports the buffer size
+// minus 2, so the buffer grows until the result is shorter.
+template <class Read>
+std::string ReadGrowing(Read&& read) {
     constexpr DWORD kStart = 8192;
     constexpr DWORD kLimit = 64u * 1024u * 1024u;
     std::vector<char> buffer;
     for (DWORD size = kStart;; size *= 2) {
         buffer.assign(size, '\0');
-        const DWORD n = ::GetPrivateProfileStringA(OrNull(section), nullptr, defaultValue.c_str(), buffer.data(),
-                                                   size, path.c_str());
-        if (n + 2 < size || size >= kLimit) {
-            return std::string(buffer.data(), std::min<DWORD>(n, size));
-        }
+        const DWORD n = read(buffer.data(), size);
+        if (n + 2 < size || size >= kLimit) return std::string(buffer.data(), std::min<DWORD>(n, size));
     }
+}
+
+// Section == nullptr: the sections; else the keys of the section.
+std::string ReadList(const std::string* section, const std::string& defaultValue, const std::string& path) {
+    return ReadGrowing([&](char* buffer, DWORD size) {
+        return ::GetPrivateProfileStringA(OrNull(section), nullptr, defaultValue.c_str(), buffer, size, path.c_str());
+    });
 }
 
 } // namespace
@@ -141,6 +147,46 @@ std::string cInifile::ReadString(const std::string& path, const std::string& sec
 bool cInifile::WriteString(const std::string& path, const std::string& section, const std::string& key,
                            const std::string& value) {
     return ::WritePrivateProfileStringA(section.c_str(), key.c_str(), WithoutNul(value).c_str(), path.c_str()) != 0;
+}
+
+std::vector<std::pair<std::string, std::string>> cInifile::ReadSection(const std::string& path,
+                                                                       const std::string& section) {
+    const std::string lines = ReadGrowing([&](char* buffer, DWORD size) {
+        return ::GetPrivateProfileSectionA(section.c_str(), buffer, size, path.c_str());
+    });
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const std::string& line : SplitNulList(lines, false)) {
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        entries.emplace_back(TrimBlanks(line.substr(0, eq)), TrimBlanks(line.substr(eq + 1)));
+    }
+    return entries;
+}
+
+bool cInifile::WriteSection(const std::string& path, const std::string& section,
+                            const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string lines;
+    for (const auto& [key, value] : entries) {
+        lines += WithoutNul(key) + "=" + WithoutNul(value);
+        lines.push_back('\0');
+    }
+    lines.push_back('\0');
+    return ::WritePrivateProfileSectionA(section.c_str(), lines.c_str(), path.c_str()) != 0;
+}
+
+bool cInifile::CanWrite(const std::string& path) {
+    if (FileExists(path)) {
+        // Opened for writing, not written: the file stays as it is.
+        orvex::win32::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        return file.get() != INVALID_HANDLE_VALUE;
+    }
+    // A file that does not exist yet: one is created in its folder and goes
+    // again when the handle closes.
+    orvex::win32::UniqueFile probe(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return probe.get() != INVALID_HANDLE_VALUE;
 }
 
 bool cInifile::DeleteKey(const std::string& path, const std::string& section, const std::string& key) {

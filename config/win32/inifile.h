@@ -60,13 +60,18 @@ public:
     // IIniStore.
     std::string ReadString(const std::string& path, const std::string& section, const std::string& key,
                            const std::string& defaultValue) override;
+    std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& path,
+                                                                 const std::string& section) override;
     bool WriteString(const std::string& path, const std::string& section, const std::string& key,
                      const std::string& value) override;
+    bool WriteSection(const std::string& path, const std::string& section,
+                      const std::vector<std::pair<std::string, std::string>>& entries) override;
     bool DeleteKey(const std::string& path, const std::string& section, const std::string& key) override;
     bool DeleteSection(const std::string& path, const std::string& section) override;
     std::vector<std::string> SectionNames(const std::string& path) override;
     std::vector<std::string> KeyNames(const std::string& path, const std::string& section) override;
     bool FileExists(const std::string& path) override;
+    bool CanWrite(const std::string& path) override;
     bool MoveFileTo(const std::string& from, const std::string& to) override;
     bool DeleteFileAt(const std::string& path) override;
 

@@ -107,6 +107,11 @@ void ProfileDialogBase::Tell(const std::string& text, bool critical) const {
     messages_.Show(kMessageTitle, text, critical);
 }
 
+void ProfileDialogBase::Tell(const ProfileMessage& message) const {
+    if (message.Information) messages_.Inform(kMessageTitle, message.Text);
+    else Tell(message.Text, message.Critical);
+}
+
 // ---------------------------------------------------------------------------
 // frmProfileName
 
@@ -130,7 +135,7 @@ void frmProfileName::OnCommand(int id, int code, HWND control) {
         const NameCheck check = CheckNewProfileName(config_, text);
         if (check != NameCheck::Accepted) {
             const ProfileMessage message = NameCheckMessage(check);
-            Tell(message.Text, message.Critical);
+            Tell(message);
             ::SetFocus(Item(IDC_TXTPROFILE));
             ::SendMessageA(Item(IDC_TXTPROFILE), EM_SETSEL, 0, -1);
             return;
@@ -173,7 +178,7 @@ void frmAircraftProfile::OnCommand(int id, int code, HWND control) {
     if (id == IDOK) {
         const AircraftChoice choice = ChooseAircraftProfile(config_, ItemText(IDC_CMBPROFILES));
         if (!choice.Accepted) {
-            Tell(choice.Message.Text, choice.Message.Critical);
+            Tell(choice.Message);
             ::SetFocus(Item(IDC_CMBPROFILES));
             return;
         }
@@ -240,7 +245,7 @@ void frmProfileImport::Advance() {
     if (page_ == 0) {
         const std::string source = SelectedListText(Item(IDC_LSTPROFILES));
         if (source.empty()) {
-            messages_.Show(kImportMessageTitle, kNoProfileSelectedText, false);
+            messages_.Inform(kImportMessageTitle, kNoProfileSelectedText);
             return;
         }
         source_ = source;
@@ -274,7 +279,7 @@ void frmProfileImport::Advance() {
     } else {
         const std::string targetPath = config_.ProfilePath(target_);
         if (ImportSections(config_.Store(), config_.ProfilePath(source_), targetPath, CheckedSections()))
-            messages_.Show(kImportMessageTitle, kImportDoneText, false);
+            messages_.Inform(kImportMessageTitle, kImportDoneText);
         else
             messages_.Show(kImportMessageTitle, ImportFailedText(targetPath), true);
         End(IDOK);
@@ -469,7 +474,7 @@ void frmProfilesSetup::DeleteProfile() {
     const DeleteCheck check = CheckDeleteProfile(config_, name);
     if (check != DeleteCheck::Allowed) {
         const ProfileMessage message = DeleteCheckMessage(check);
-        Tell(message.Text, message.Critical);
+        Tell(message);
         return;
     }
     if (!messages_.AskOkCancel(kMessageTitle, kConfirmDeleteText)) return;
@@ -482,7 +487,7 @@ void frmProfilesSetup::ImportProfile() {
     const std::string target = SelectedProfile();
     if (target.empty()) {
         // Without a target the import would write a file named ".ini".
-        Tell(kNoProfileSelectedText, false);
+        messages_.Inform(kMessageTitle, kNoProfileSelectedText);
         return;
     }
     frmProfileImport dialog(config_, messages_, state_, monitors_, target);

@@ -14,6 +14,7 @@
 #include "common/place_window.h"
 #include "common/win32/dialog.h"
 #include "config/configuration.h"
+#include "config/profile_operations.h"
 #include "config/setup_holder.h"
 #include "config/user_messages.h"
 
@@ -44,6 +45,7 @@ protected:
 
     // A message with the title "  ORVEX".
     void Tell(const std::string& text, bool critical) const;
+    void Tell(const ProfileMessage& message) const;
 
     cConfiguration& config_;
     IUserMessages& messages_;

@@ -13,6 +13,7 @@ public:
     void Owner(HWND owner) { owner_ = owner; }
 
     void Show(const std::string& title, const std::string& text, bool critical) override;
+    void Inform(const std::string& title, const std::string& text) override;
     bool AskOkCancel(const std::string& title, const std::string& text) override;
 
 private:

@@ -119,9 +119,7 @@ void cBIPPanelActionHolder::SetTiles(const BIPTileSetups& tiles) {
 
 std::string cBIPPanelActionHolder::SectionName() const { return "BIPPanel" + config::DecimalText(PanelIndex); }
 
-std::string cBIPPanelActionHolder::FilePath() const {
-    return configuration_.ProfilePath(configuration_.CurrentProfile);
-}
+std::string cBIPPanelActionHolder::FilePath() const { return file_.Path(); }
 
 std::optional<int> cBIPPanelActionHolder::TileOfKey(const std::string& key) const {
     // "T" (upper case only) and a tile number.
@@ -131,8 +129,8 @@ std::optional<int> cBIPPanelActionHolder::TileOfKey(const std::string& key) cons
     return *tile;
 }
 
-BIPTileSetups cBIPPanelActionHolder::ReadTiles(const std::string& path, const std::string& section) const {
-    config::IIniStore& store = configuration_.Store();
+BIPTileSetups cBIPPanelActionHolder::ReadTiles(config::IIniStore& store, const std::string& path,
+                                               const std::string& section) const {
     BIPTileSetups tiles{};
     for (const std::string& key : store.KeyNames(path, section))
         if (const auto tile = TileOfKey(key))
@@ -142,7 +140,7 @@ BIPTileSetups cBIPPanelActionHolder::ReadTiles(const std::string& path, const st
 
 void cBIPPanelActionHolder::LoadSetup() {
     LoadDefaults();
-    tiles_ = ReadTiles(FilePath(), SectionName());
+    tiles_ = ReadTiles(configuration_.Store(), file_.Load(), SectionName());
 }
 
 BIPTileSetup cBIPPanelActionHolder::LoadTile(const std::string& value) const {
@@ -183,33 +181,34 @@ std::string cBIPPanelActionHolder::TileValue(int tile) const {
     return value;
 }
 
-void cBIPPanelActionHolder::SaveSetup() {
-    config::IIniStore& store = configuration_.Store();
-    const std::string path = FilePath();
-    const std::string section = SectionName();
-    // A tile whose keys already load to its setup is left as written (a
-    // hand-written spelling, an unknown function or colour word that loads
-    // as what the tile still holds). Any other tile loses every key that
-    // loads into it, then gets "T<tile>" when it has a function.
-    const BIPTileSetups onFile = ReadTiles(path, section);
-    for (int tile = 0; tile < kTileCount; ++tile) {
-        const auto t = static_cast<std::size_t>(tile);
-        if (SameSetup(onFile[t], tiles_[t])) continue;
-        const std::string key = "T" + config::DecimalText(tile);
-        // The store deletes the first line of a name in any case, so one
-        // line goes at a time until nothing of the tile (nor a line that
-        // would take "T<tile>" under another case) is left.
-        for (std::size_t guard = store.KeyNames(path, section).size(); guard > 0; --guard) {
-            const auto names = store.KeyNames(path, section);
-            const auto left = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
-                return TileOfKey(n) == tile || config::EqualsNoCase(n, key);
-            });
-            if (left == names.end()) break;
-            store.DeleteKey(path, section, *left);
+bool cBIPPanelActionHolder::SaveSetup() {
+    // Back to the profile the values came from, as for every panel kind.
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+        const std::string section = SectionName();
+        // A tile whose keys already load to its setup is left as written (a
+        // hand-written spelling, an unknown function or colour word that loads
+        // as what the tile still holds). Any other tile loses every key that
+        // loads into it, then gets "T<tile>" when it has a function.
+        const BIPTileSetups onFile = ReadTiles(store, path, section);
+        for (int tile = 0; tile < kTileCount; ++tile) {
+            const auto t = static_cast<std::size_t>(tile);
+            if (SameSetup(onFile[t], tiles_[t])) continue;
+            const std::string key = "T" + config::DecimalText(tile);
+            // The store deletes the first line of a name in any case, so one
+            // line goes at a time until nothing of the tile (nor a line that
+            // would take "T<tile>" under another case) is left.
+            for (std::size_t guard = store.KeyNames(path, section).size(); guard > 0; --guard) {
+                const auto names = store.KeyNames(path, section);
+                const auto left = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
+                    return TileOfKey(n) == tile || config::EqualsNoCase(n, key);
+                });
+                if (left == names.end()) break;
+                if (!store.DeleteKey(path, section, *left)) return;
+            }
+            const std::string value = TileValue(tile);
+            if (!value.empty() && !store.WriteString(path, section, key, value)) return;
         }
-        const std::string value = TileValue(tile);
-        if (!value.empty()) store.WriteString(path, section, key, value);
-    }
+    });
 }
 
 } // namespace orvex::panels::bip

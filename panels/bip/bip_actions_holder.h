@@ -7,6 +7,7 @@
 #pragma once
 
 #include "config/configuration.h"
+#include "config/profile_file.h"
 #include "panels/bip/bip_catalog.h"
 #include "panels/bip/bip_tiles.h"
 
@@ -75,10 +76,12 @@ public:
     // colour or threshold as the default, a threshold that is not a number
     // within 0-100 as 0.
     void LoadSetup();
-    // Writes "T0"-"T23": a tile without a function deletes its key. The
-    // rest of the section, and the keys of a tile whose setup is what they
-    // already load as, are left as they are.
-    void SaveSetup();
+    // Writes "T0"-"T23" to the profile last loaded: a tile without a
+    // function deletes its key. The rest of the section, and the keys of a
+    // tile whose setup is what they already load as, are left as they are.
+    // False, the user told and the file left as it was, when it cannot be
+    // written.
+    bool SaveSetup();
 
     // All 24 tiles at once (the setup model copies them in and out).
     const BIPTileSetups& Tiles() const { return tiles_; }
@@ -86,6 +89,8 @@ public:
 
     // "BIPPanel" + PanelIndex.
     std::string SectionName() const;
+    // The profile file the setup was loaded from (the profile in use before
+    // any load); saving goes there.
     std::string FilePath() const;
     // The stored value of a tile ("" for no function).
     std::string TileValue(int tile) const;
@@ -96,9 +101,10 @@ private:
     std::optional<int> TileOfKey(const std::string& key) const;
     BIPTileSetup LoadTile(const std::string& value) const;
     // The tiles a section loads as (the last key of a tile wins).
-    BIPTileSetups ReadTiles(const std::string& path, const std::string& section) const;
+    BIPTileSetups ReadTiles(config::IIniStore& store, const std::string& path, const std::string& section) const;
 
     config::cConfiguration& configuration_;
+    config::ProfileFile file_{configuration_};
     BIPTileSetups tiles_{};
 };
 

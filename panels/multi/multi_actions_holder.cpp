@@ -199,18 +199,16 @@ void cMultiPanelActionsHolder::LoadDefaults() {
 
 std::string cMultiPanelActionsHolder::SectionName() const { return "MultiPanel" + config::DecimalText(PanelIndex); }
 
-std::string cMultiPanelActionsHolder::FilePath() const {
-    return configuration_.ProfilePath(configuration_.CurrentProfile);
-}
+std::string cMultiPanelActionsHolder::FilePath() const { return file_.Path(); }
 
-actions::ActionSection cMultiPanelActionsHolder::Section() {
-    return actions::ActionSection{configuration_.Store(), FilePath(), SectionName(), actions::Field3Type::Integer16,
+actions::ActionSection cMultiPanelActionsHolder::Section(config::IIniStore& store, const std::string& path) {
+    return actions::ActionSection{store, path, SectionName(), actions::Field3Type::Integer16,
                                   configuration_.Locale(), &configuration_.BadValues()};
 }
 
 void cMultiPanelActionsHolder::LoadSetup() {
     LoadDefaults();
-    const actions::ActionSection where = Section();
+    const actions::ActionSection where = Section(configuration_.Store(), file_.Load());
     actions::LoadActions(where, rows_);
     ReadNumbers(where);
 }
@@ -261,8 +259,10 @@ void cMultiPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
     }
 }
 
-void cMultiPanelActionsHolder::SaveSetup() {
-    const actions::ActionSection where = Section();
+bool cMultiPanelActionsHolder::SaveSetup() {
+    // Back to the profile the values came from, as for every panel kind.
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+    const actions::ActionSection where = Section(store, path);
     actions::SaveActions(where, rows_);
     // Each number as ReadNumbers reads it: a value it refuses is no value.
     const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
@@ -303,6 +303,7 @@ void cMultiPanelActionsHolder::SaveSetup() {
     };
     actions::SaveNumber(where, kReverseTrimKey, on(ReverseTrim), std::uint8_t{0}, "1", onByte);
     actions::SaveNumber(where, kReverseFlapsKey, on(ReverseFlaps), std::uint8_t{0}, "1", onByte);
+    });
 }
 
 } // namespace orvex::panels::multi

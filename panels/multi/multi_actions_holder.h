@@ -7,6 +7,7 @@
 
 #include "actions/event_action.h"
 #include "config/configuration.h"
+#include "config/profile_file.h"
 #include "panels/multi/ngx_items.h"
 
 #include <array>
@@ -133,11 +134,15 @@ public:
     // NGX item or CourseSel out of range) is reported to the bad-value sink
     // and keeps its default.
     void LoadSetup();
-    // Writes the section: keys of default values are deleted.
-    void SaveSetup();
+    // Writes the section of the profile last loaded: keys of default values
+    // are deleted. False, the user told and the file left as it was, when it
+    // cannot be written.
+    bool SaveSetup();
 
     // "MultiPanel" + PanelIndex.
     std::string SectionName() const;
+    // The profile file the setup was loaded from (the profile in use before
+    // any load); saving goes there.
     std::string FilePath() const;
 
     // The default NGX items of a button (0 for a button out of range).
@@ -148,10 +153,11 @@ private:
     template <std::size_t N>
     using Table = std::array<actions::EventAction, N>;
 
-    actions::ActionSection Section();
+    actions::ActionSection Section(config::IIniStore& store, const std::string& path);
     void ReadNumbers(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;
+    config::ProfileFile file_{configuration_};
     Table<kPositionCount> selector_{};
     Table<kPositionCount> rotUp_{};
     Table<kPositionCount> rotDown_{};

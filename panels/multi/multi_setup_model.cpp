@@ -63,9 +63,10 @@ bool StoreSlotAction(cMultiPanelActionsHolder& holder, SetupSlot slot, int index
     const SlotBinding binding = Binding(slot);
     if (binding.Set == nullptr) return false;
     const int where = binding.FixedIndex >= 0 ? binding.FixedIndex : index;
-    const ActionFieldValue fields[4] = {action.Kind, action.Field1, action.Field2, action.Field3};
     bool stored = true;
-    for (int field = 0; field < 4; ++field) stored = (holder.*binding.Set)(where, field, fields[field]) && stored;
+    // Every field, those of the custom kinds too.
+    for (int field = 0; field < actions::kActionFieldCount; ++field)
+        stored = (holder.*binding.Set)(where, field, actions::GetActionField(action, field)) && stored;
     return stored;
 }
 

@@ -182,19 +182,16 @@ void cRadioPanelActionsHolder::LoadDefaults() {
 
 std::string cRadioPanelActionsHolder::SectionName() const { return "RadioPanel" + config::DecimalText(PanelIndex); }
 
-std::string cRadioPanelActionsHolder::FilePath() const {
-    return configuration_.ProfilePath(configuration_.CurrentProfile);
-}
+std::string cRadioPanelActionsHolder::FilePath() const { return file_.Path(); }
 
-actions::ActionSection cRadioPanelActionsHolder::Section(const std::string& path) {
-    return actions::ActionSection{configuration_.Store(), path, SectionName(), actions::Field3Type::Integer16,
+actions::ActionSection cRadioPanelActionsHolder::Section(config::IIniStore& store, const std::string& path) {
+    return actions::ActionSection{store, path, SectionName(), actions::Field3Type::Integer16,
                                   configuration_.Locale(), &configuration_.BadValues()};
 }
 
 void cRadioPanelActionsHolder::LoadSetup() {
     LoadDefaults();
-    loadedPath_ = FilePath();
-    const actions::ActionSection where = Section(loadedPath_);
+    const actions::ActionSection where = Section(configuration_.Store(), file_.Load());
     actions::LoadActions(where, rows_);
     ReadNumbers(where);
 }
@@ -232,25 +229,29 @@ void cRadioPanelActionsHolder::ReadNumbers(const actions::ActionSection& where) 
     }
 }
 
-void cRadioPanelActionsHolder::SaveSetup() {
+bool cRadioPanelActionsHolder::SaveSetup() {
     // Back to the profile the values came from: the profile in use may have
     // changed since (a new aircraft while the setup dialog was open).
-    const actions::ActionSection where = Section(loadedPath_.empty() ? FilePath() : loadedPath_);
-    actions::SaveActions(where, rows_);
-    // Each number as its loader reads it.
-    const auto save = [&where](const std::string& key, auto value, decltype(value) defaultValue, std::string text,
-                               auto read) { actions::SaveNumber(where, key, value, defaultValue, std::move(text), read); };
-    const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
-    const auto toByte = [](const std::string& t, config::NumberLocale l) { return config::ToByte(t, l); };
-    const auto toSingle = [](const std::string& t, config::NumberLocale l) { return ParseSingle(t, l); };
-    for (int p = kCom1; p <= kXpdr; ++p)
-        save(kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p], std::int16_t{1},
-             config::DecimalText(acceleration_[p]), toInteger);
-    save(kAltimeterUnitKey, AltimeterUnit, std::uint8_t{0}, config::DecimalText(AltimeterUnit), toByte);
-    save(kDmeModeKey, DMEMode, std::uint8_t{0}, config::DecimalText(DMEMode), toByte);
-    save(kAdfModeKey, ADFMode, std::uint8_t{0}, config::DecimalText(ADFMode), toByte);
-    save(kAdfInnStepKey, ADFInnStep, kDefaultAdfInnStep, SingleText(ADFInnStep, where.Locale), toSingle);
-    save(kAdfOutStepKey, ADFOutStep, kDefaultAdfOutStep, SingleText(ADFOutStep, where.Locale), toSingle);
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+        const actions::ActionSection where = Section(store, path);
+        actions::SaveActions(where, rows_);
+        // Each number as its loader reads it.
+        const auto save = [&where](const std::string& key, auto value, decltype(value) defaultValue,
+                                   std::string text, auto read) {
+            actions::SaveNumber(where, key, value, defaultValue, std::move(text), read);
+        };
+        const auto toInteger = [](const std::string& t, config::NumberLocale l) { return config::ToInteger(t, l); };
+        const auto toByte = [](const std::string& t, config::NumberLocale l) { return config::ToByte(t, l); };
+        const auto toSingle = [](const std::string& t, config::NumberLocale l) { return ParseSingle(t, l); };
+        for (int p = kCom1; p <= kXpdr; ++p)
+            save(kAccelerationKey + std::string(kPositionNames[p]), acceleration_[p], std::int16_t{1},
+                 config::DecimalText(acceleration_[p]), toInteger);
+        save(kAltimeterUnitKey, AltimeterUnit, std::uint8_t{0}, config::DecimalText(AltimeterUnit), toByte);
+        save(kDmeModeKey, DMEMode, std::uint8_t{0}, config::DecimalText(DMEMode), toByte);
+        save(kAdfModeKey, ADFMode, std::uint8_t{0}, config::DecimalText(ADFMode), toByte);
+        save(kAdfInnStepKey, ADFInnStep, kDefaultAdfInnStep, SingleText(ADFInnStep, where.Locale), toSingle);
+        save(kAdfOutStepKey, ADFOutStep, kDefaultAdfOutStep, SingleText(ADFOutStep, where.Locale), toSingle);
+    });
 }
 
 } // namespace orvex::panels::radio

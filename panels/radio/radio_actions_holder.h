@@ -7,6 +7,7 @@
 
 #include "actions/event_action.h"
 #include "config/configuration.h"
+#include "config/profile_file.h"
 
 #include <array>
 #include <cstdint>
@@ -106,11 +107,14 @@ public:
     // reported to the bad-value sink and keeps its default.
     void LoadSetup();
     // Writes the section of the profile last loaded (CurrentProfile when
-    // nothing was loaded): keys of default values are deleted.
-    void SaveSetup();
+    // nothing was loaded): keys of default values are deleted. False, the
+    // user told and the file left as it was, when it cannot be written.
+    bool SaveSetup();
 
     // "RadioPanel" + PanelIndex.
     std::string SectionName() const;
+    // The profile file the setup was loaded from (the profile in use before
+    // any load); saving goes there.
     std::string FilePath() const;
 
 private:
@@ -120,11 +124,11 @@ private:
     static actions::EventAction* Record(Table& table, int position);
     static ActionFieldValue GetField(const actions::EventAction* record, int field);
     static bool SetField(actions::EventAction* record, int field, ActionFieldValue value);
-    actions::ActionSection Section(const std::string& path);
+    actions::ActionSection Section(config::IIniStore& store, const std::string& path);
     void ReadNumbers(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;
-    std::string loadedPath_;  // the profile file LoadSetup read
+    config::ProfileFile file_{configuration_};
     Table selector_{};
     Table button_{};
     Table longButton_{};

@@ -37,12 +37,12 @@ actions::EventAction SlotAction(const cRadioPanelActionsHolder& holder, SetupSlo
 
 bool StoreSlotAction(cRadioPanelActionsHolder& holder, SetupSlot slot, int position,
                      const actions::EventAction& action) {
-    const ActionFieldValue fields[4] = {action.Kind, action.Field1, action.Field2, action.Field3};
     bool stored = true;
     Knob knob{};
     const bool isKnob = KnobOf(slot, knob);
-    for (int field = 0; field < 4; ++field) {
-        const ActionFieldValue value = fields[field];
+    // Every field, those of the custom kinds too.
+    for (int field = 0; field < actions::kActionFieldCount; ++field) {
+        const ActionFieldValue value = actions::GetActionField(action, field);
         bool ok = false;
         if (isKnob) ok = holder.SetRotActions(knob.Ring, knob.Direction, position, field, value);
         else if (slot == SetupSlot::Click) ok = holder.SetButtonsActions(position, field, value);

@@ -67,18 +67,16 @@ std::string cSwitchPanelActionsHolder::SectionName() const {
     return "SwitchPanel" + config::DecimalText(PanelIndex);
 }
 
-std::string cSwitchPanelActionsHolder::FilePath() const {
-    return configuration_.ProfilePath(configuration_.CurrentProfile);
-}
+std::string cSwitchPanelActionsHolder::FilePath() const { return file_.Path(); }
 
-actions::ActionSection cSwitchPanelActionsHolder::Section() {
-    return actions::ActionSection{configuration_.Store(), FilePath(),          SectionName(),
-                                  actions::Field3Type::Byte, configuration_.Locale(), &configuration_.BadValues()};
+actions::ActionSection cSwitchPanelActionsHolder::Section(config::IIniStore& store, const std::string& path) {
+    return actions::ActionSection{store, path, SectionName(), actions::Field3Type::Byte, configuration_.Locale(),
+                                  &configuration_.BadValues()};
 }
 
 void cSwitchPanelActionsHolder::LoadSetup() {
     LoadDefaults();
-    const actions::ActionSection where = Section();
+    const actions::ActionSection where = Section(configuration_.Store(), file_.Load());
     actions::LoadActions(where, rows_);
     ReadOptions(where);
 }
@@ -98,19 +96,22 @@ void cSwitchPanelActionsHolder::ReadOptions(const actions::ActionSection& where)
     }
 }
 
-void cSwitchPanelActionsHolder::SaveSetup() {
-    const actions::ActionSection where = Section();
-    actions::SaveActions(where, rows_);
-    // "RetractableGear" is stored only when off ("0"), the single-engine
-    // options only when on ("1").
-    const auto read = [](const std::string& t, config::NumberLocale l) -> std::optional<bool> {
-        const auto v = config::ParseRoundedInteger(t, l);
-        return v ? std::optional<bool>(*v != 0) : std::nullopt;
-    };
-    for (const Option& option : kOptions) {
-        const bool value = this->*option.Member;
-        actions::SaveNumber(where, option.Key, value, option.Default, value ? "1" : "0", read);
-    }
+bool cSwitchPanelActionsHolder::SaveSetup() {
+    // Back to the profile the values came from, as for every panel kind.
+    return file_.Save([this](config::IIniStore& store, const std::string& path) {
+        const actions::ActionSection where = Section(store, path);
+        actions::SaveActions(where, rows_);
+        // "RetractableGear" is stored only when off ("0"), the single-engine
+        // options only when on ("1").
+        const auto read = [](const std::string& t, config::NumberLocale l) -> std::optional<bool> {
+            const auto v = config::ParseRoundedInteger(t, l);
+            return v ? std::optional<bool>(*v != 0) : std::nullopt;
+        };
+        for (const Option& option : kOptions) {
+            const bool value = this->*option.Member;
+            actions::SaveNumber(where, option.Key, value, option.Default, value ? "1" : "0", read);
+        }
+    });
 }
 
 } // namespace orvex::panels::switchpanel

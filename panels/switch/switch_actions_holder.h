@@ -6,6 +6,7 @@
 
 #include "actions/event_action.h"
 #include "config/configuration.h"
+#include "config/profile_file.h"
 #include "panels/switch/switch_input.h"
 
 #include <array>
@@ -59,21 +60,26 @@ public:
     // LoadDefaults, then the section. A value that does not convert is
     // reported to the bad-value sink and keeps its default.
     void LoadSetup();
-    // Writes the section: keys of default values are deleted.
-    void SaveSetup();
+    // Writes the section of the profile last loaded: keys of default values
+    // are deleted. False, the user told and the file left as it was, when it
+    // cannot be written.
+    bool SaveSetup();
 
     // "SwitchPanel" + PanelIndex.
     std::string SectionName() const;
+    // The profile file the setup was loaded from (the profile in use before
+    // any load); saving goes there.
     std::string FilePath() const;
 
 private:
     static bool Valid(int index, int state) {
         return index >= 1 && index <= kSwitchCount && (state == kStateOff || state == kStateOn);
     }
-    actions::ActionSection Section();
+    actions::ActionSection Section(config::IIniStore& store, const std::string& path);
     void ReadOptions(const actions::ActionSection& where);
 
     config::cConfiguration& configuration_;
+    config::ProfileFile file_{configuration_};
     std::array<std::array<actions::EventAction, 2>, kSwitchCount + 1> table_{};  // [index][state]
     std::vector<actions::ActionRow> rows_;  // every action key, in the order they are saved
 };

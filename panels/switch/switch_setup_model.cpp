@@ -14,10 +14,10 @@ constexpr const char* kTabCaptions[kSwitchCount + 1] = {
 const char* SwitchTabCaption(int index) { return index >= 1 && index <= kSwitchCount ? kTabCaptions[index] : ""; }
 
 bool StoreSwitchAction(cSwitchPanelActionsHolder& holder, int index, int state, const actions::EventAction& action) {
-    const ActionFieldValue fields[4] = {action.Kind, action.Field1, action.Field2, action.Field3};
     bool stored = true;
-    for (int field = 0; field < 4; ++field)
-        stored = holder.SetSwitchActions(index, state, field, fields[field]) && stored;
+    // Every field, those of the custom kinds too.
+    for (int field = 0; field < actions::kActionFieldCount; ++field)
+        stored = holder.SetSwitchActions(index, state, field, actions::GetActionField(action, field)) && stored;
     return stored;
 }
 

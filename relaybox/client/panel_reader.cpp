@@ -9,13 +9,15 @@ namespace orvex::relaybox {
 
 namespace {
 constexpr DISPID kRawInputDispid = 1;
+constexpr DISPID kReadFailedDispid = 2;
 } // namespace
 
 // Receives the reader's RawInput events (marshalled by COM onto the
 // starting thread) and hands them on while it is attached.
 class PanelReader::Sink final : public IDispatch {
 public:
-    explicit Sink(ReportHandler handler) : handler_(std::move(handler)) {}
+    Sink(ReportHandler handler, FailureHandler failure)
+        : handler_(std::move(handler)), failure_(std::move(failure)) {}
     void Detach() noexcept { attached_ = false; }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
@@ -48,6 +50,14 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
                                      UINT*) override {
+        if (id == kReadFailedDispid) {
+            try {
+                if (attached_ && failure_) failure_();
+            } catch (...) {
+                // Nothing may cross back into COM.
+            }
+            return S_OK;
+        }
         if (id != kRawInputDispid) return DISP_E_MEMBERNOTFOUND;
         if (!params || params->cArgs != 4 || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
         std::array<std::uint8_t, 4> report{};
@@ -67,6 +77,7 @@ public:
 
 private:
     ReportHandler handler_;
+    FailureHandler failure_;
     bool attached_ = true;
     LONG refs_ = 1;
 };
@@ -107,7 +118,7 @@ bool PanelReader::Start(const std::string& path, long timeoutMs, ReportHandler o
     com::ComPtr<IConnectionPoint> point;
     hr = container->FindConnectionPoint(DIID_DcPanelIOEvents, point.Put());
     if (FAILED(hr)) return fail(hr);
-    auto sink = com::ComPtr<Sink>::Attach(std::make_unique<Sink>(std::move(onReport)).release());
+    auto sink = com::ComPtr<Sink>::Attach(std::make_unique<Sink>(std::move(onReport), onFailure_).release());
     DWORD cookie = 0;
     hr = point->Advise(sink.Get(), &cookie);
     if (FAILED(hr)) return fail(hr);
@@ -133,6 +144,23 @@ void PanelReader::Stop(const std::function<void()>& pump) {
     reader_->StopThread();
     if (pump) pump();
     Release();
+}
+
+unsigned long PanelReader::ServerProcessId() const {
+    LONG id = 0;
+    if (!reader_ || FAILED(reader_->get_ProcessID(&id))) return 0;
+    return static_cast<unsigned long>(id);
+}
+
+void PanelReader::Abandon() noexcept {
+    Detach();
+    // The proxies go without a call to the server: it is gone.
+    eventCookie_ = 0;
+    eventPoint_.Reset();
+    // The references the dead server held on the sink are dropped too.
+    if (sink_) ::CoDisconnectObject(static_cast<IDispatch*>(sink_.Get()), 0);
+    sink_.Reset();
+    reader_.Reset();
 }
 
 void PanelReader::Release() noexcept {

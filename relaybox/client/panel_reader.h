@@ -18,6 +18,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 struct IcPanelIO;
 
@@ -26,6 +27,9 @@ namespace orvex::relaybox {
 class PanelReader {
 public:
     using ReportHandler = std::function<void(const std::array<std::uint8_t, 4>&)>;
+    // The reader's loop ended on its own: the device could not be opened or
+    // a read failed (the panel is gone).
+    using FailureHandler = std::function<void()>;
 
     PanelReader();
     PanelReader(const PanelReader&) = delete;
@@ -46,6 +50,9 @@ public:
     };
     bool Start(const std::string& path, long timeoutMs, ReportHandler onReport, std::string& error,
                const std::optional<LoopPriority>& priority = std::nullopt);
+    // Where the reader's failure goes (kept across Start); it arrives, like
+    // the reports, on the thread that started the reader.
+    void OnFailure(FailureHandler handler) { onFailure_ = std::move(handler); }
     // No more reports reach the handler; the reader keeps running until Stop.
     void Detach() noexcept;
     // Detaches, stops the reader's thread and releases it. `pump` (when
@@ -53,6 +60,11 @@ public:
     // run that carry the server's last calls.
     void Stop(const std::function<void()>& pump = nullptr);
     bool Running() const { return static_cast<bool>(reader_); }
+    // The server's process id (0 when there is no reader or it cannot be
+    // asked).
+    unsigned long ServerProcessId() const;
+    // Lets go of a reader whose server has ended, without calling it.
+    void Abandon() noexcept;
 
 private:
     class Sink;
@@ -62,6 +74,7 @@ private:
     com::ComPtr<IConnectionPoint> eventPoint_;
     DWORD eventCookie_ = 0;
     com::ComPtr<Sink> sink_;
+    FailureHandler onFailure_;
 };
 
 } // namespace orvex::relaybox

@@ -12,6 +12,7 @@ namespace orvex::relaybox::server {
 namespace {
 
 constexpr DISPID kRawInput = 1;
+constexpr DISPID kReadFailed = 2;
 constexpr uint32_t kReportSize = 4;
 
 // HIDHandle tells the client a device is open; the device layer's handles
@@ -55,6 +56,9 @@ public:
         stopRequested_ = true;
         return S_OK;
     }
+    HRESULT STDMETHODCALLTYPE get_ProcessID(LONG* value) override {
+        return Get(value, static_cast<LONG>(::GetCurrentProcessId()));
+    }
 
     // Runnable
     HRESULT RunnableStart() override {
@@ -64,24 +68,37 @@ public:
         running_ = true;
         auto device = Devices().Open(com::Bstr::ToString(path_.c_str()), true);
         if (!device) {
-            // Nothing to read from: the loop ends at once.
+            // Nothing to read from: the loop ends at once, and the client
+            // hears of it (StartThread has already returned).
             hidHandle_ = 0;
             running_ = false;
+            RaiseReadFailed();
             return ReadThreadError();
         }
         hidHandle_ = NextDeviceToken();
 
         uint8_t report[kReportSize] = {};
+        bool failed = false;
         while (!stopRequested_) {
             const uint32_t wait = static_cast<uint32_t>(std::max<LONG>(hiddTimeout_, 0));
-            // Waits at most the time-out; a device that is gone waits it out
-            // too and fails, so the loop keeps one quiet pass per period.
+            // Waits at most the time-out. A failed read means the device is
+            // gone (unplugged, or it lost power): its handle never reads
+            // again, so the loop ends and tells the client, which opens the
+            // device anew when it is back.
             const hid::ReadStatus status = device->ReadReport(report, kReportSize, wait);
             PumpPendingMessages(stopRequested_);
             if (status == hid::ReadStatus::Report) RaiseRawInput(report);
+            if (status == hid::ReadStatus::Failed && !stopRequested_) {
+                failed = true;
+                break;
+            }
         }
         device.reset();
         running_ = false;
+        if (failed) {
+            hidHandle_ = 0;
+            RaiseReadFailed();
+        }
         return S_OK;
     }
 
@@ -89,6 +106,11 @@ private:
     static HRESULT ReadThreadError() {
         return RaiseError(IID_Runnable, kErrReadThread, ErrorProcedure(kErrReadThread),
                           ErrorDescription(kErrReadThread));
+    }
+
+    void RaiseReadFailed() {
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        events_.Fire(kReadFailed, none);
     }
 
     void RaiseRawInput(const uint8_t (&report)[kReportSize]) {

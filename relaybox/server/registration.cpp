@@ -109,6 +109,17 @@ LONG WriteAll(HKEY root, const std::vector<Entry>& entries, std::string& failed)
     return ERROR_SUCCESS;
 }
 
+// Deletes a key that holds neither subkeys nor values.
+void DeleteIfEmpty(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    DWORD subkeys = 1, values = 1;
+    const LONG rc = ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                                       nullptr, nullptr, nullptr);
+    ::RegCloseKey(key);
+    if (rc == ERROR_SUCCESS && subkeys == 0 && values == 0) ::RegDeleteKeyA(root, path.c_str());
+}
+
 LONG DeleteAll(HKEY root) {
     LONG result = ERROR_SUCCESS;
     for (const auto& key : TopKeys()) {
@@ -117,6 +128,9 @@ LONG DeleteAll(HKEY root) {
         if (rc == ERROR_SUCCESS) rc = ::RegDeleteKeyA(root, path.c_str());
         if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND && result == ERROR_SUCCESS) result = rc;
     }
+    // Registration made these folders of keys where they were missing (a
+    // user's classes often start empty): left empty, they go too.
+    for (const char* parent : {"CLSID", "Interface", "TypeLib"}) DeleteIfEmpty(root, kClassesKey + std::string(parent));
     return result;
 }
 

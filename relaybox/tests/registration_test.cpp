@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace orvex;
 using namespace orvex::relaybox;
 using namespace orvex::relaybox::test;
@@ -30,6 +32,81 @@ bool KeyExists(HKEY root, const std::string& key) {
     if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
     ::RegCloseKey(h);
     return true;
+}
+
+// Every key and value below a key, one line each ("key" and
+// "key|name|type|data").
+void Collect(HKEY parent, const std::string& path, std::set<std::string>& out) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) return;
+    out.insert(path);
+    DWORD maxName = 0, maxValueName = 0, maxData = 0;
+    ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &maxName, nullptr, nullptr, &maxValueName, &maxData,
+                       nullptr, nullptr);
+    std::string name(maxValueName + 1, '\0');
+    std::vector<BYTE> data(maxData + 1);
+    for (DWORD i = 0;; ++i) {
+        DWORD nameSize = static_cast<DWORD>(name.size()), dataSize = static_cast<DWORD>(data.size()), type = 0;
+        if (::RegEnumValueA(key, i, name.data(), &nameSize, nullptr, &type, data.data(), &dataSize) != ERROR_SUCCESS)
+            break;
+        std::string line = path + "|" + name.substr(0, nameSize) + "|" + std::to_string(type) + "|";
+        for (DWORD b = 0; b < dataSize; ++b) line += std::to_string(data[b]) + ",";
+        out.insert(line);
+    }
+    std::vector<std::string> subkeys;
+    std::string subkey(maxName + 1, '\0');
+    for (DWORD i = 0;; ++i) {
+        DWORD size = static_cast<DWORD>(subkey.size());
+        if (::RegEnumKeyExA(key, i, subkey.data(), &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        subkeys.push_back(subkey.substr(0, size));
+    }
+    ::RegCloseKey(key);
+    for (const auto& s : subkeys) Collect(parent, path + "\\" + s, out);
+}
+
+// What a registration can touch, per user and machine-wide, in the 64-bit
+// classes and the 32-bit ones below them: everything below the server's own
+// keys, and how many keys and values each folder of keys holds (a stray key
+// written anywhere there changes a count). Enumerating whole folders of
+// classes costs minutes under a loaded Wine.
+std::set<std::string> ClassesSnapshot() {
+    std::vector<std::string> own;
+    for (const auto& c : Classes()) {
+        own.push_back("CLSID\\" + com::GuidText(*c.clsid));
+        own.push_back(c.progId);
+    }
+    for (const auto& i : Interfaces()) own.push_back("Interface\\" + com::GuidText(*i.iid));
+    own.push_back("TypeLib\\" + com::GuidText(LIBID_RunnableLib));
+    std::set<std::string> out;
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        const std::string rootName = root == HKEY_CURRENT_USER ? "HKCU\\" : "HKLM\\";
+        for (const char* view : {"Software\\Classes\\", "Software\\Classes\\Wow6432Node\\"}) {
+            for (const char* folder : {"", "CLSID", "Interface", "TypeLib"}) {
+                std::string path = view + std::string(folder);
+                if (path.back() == '\\') path.pop_back();
+                HKEY key = nullptr;
+                if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+                    continue;
+                DWORD subkeys = 0, values = 0;
+                ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                                   nullptr, nullptr);
+                ::RegCloseKey(key);
+                out.insert(rootName + path + " keys=" + std::to_string(subkeys) + " values=" + std::to_string(values));
+            }
+            std::set<std::string> keys;
+            for (const auto& k : own) Collect(root, view + k, keys);
+            for (const auto& line : keys) out.insert(rootName + line);
+        }
+    }
+    return out;
+}
+
+// What is in one snapshot and not the other, a line each.
+std::string Difference(const std::set<std::string>& a, const std::set<std::string>& b, const char* sign) {
+    std::string text;
+    for (const auto& line : a)
+        if (!b.count(line)) text += std::string(sign) + line + "\n";
+    return text;
 }
 
 class RegistrationTest : public ::testing::Test {
@@ -124,6 +201,19 @@ TEST_F(RegistrationTest, UnregisterRemovesTheKeysAndTheHelperRegistersAgain) {
     short count = -1;
     EXPECT_EQ(hidD->Scan(0x06A3, 0, &count), S_OK);
     EXPECT_EQ(count, 0);
+}
+
+// Removal leaves nothing: every key and value that registration wrote, per
+// user and machine-wide, is gone after /unregserver, and nothing else moved.
+TEST_F(RegistrationTest, UnregisterLeavesTheClassesAsTheyWereBeforeRegistering) {
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), true));
+    const auto before = ClassesSnapshot();
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), false));
+    const auto registered = ClassesSnapshot();
+    EXPECT_FALSE(Difference(registered, before, "+").empty()) << "registration wrote nothing";
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), true));
+    const auto after = ClassesSnapshot();
+    EXPECT_EQ(Difference(after, before, "left: ") + Difference(before, after, "lost: "), "");
 }
 
 TEST_F(RegistrationTest, HelperGivesTheStartUpTextsWhenRegisteringFails) {

@@ -19,6 +19,7 @@ constexpr long kRadio = 0x0D05;
 constexpr long kMulti = 0x0D06;
 constexpr const char* kInstance = "RelayboxServerTests";
 constexpr DISPID kRawInput = 1;
+constexpr DISPID kReadFailed = 2;
 
 class ServerTest : public ::testing::Test {
 protected:
@@ -62,6 +63,11 @@ protected:
     size_t RawInputs() const {
         size_t n = 0;
         for (const auto& c : sink.calls) n += c.id == kRawInput;
+        return n;
+    }
+    size_t ReadFailures() const {
+        size_t n = 0;
+        for (const auto& c : sink.calls) n += c.id == kReadFailed;
         return n;
     }
     // Each call waits for the loop's next pass, so stop first.
@@ -210,34 +216,53 @@ TEST_F(ServerTest, SilentPanelRaisesNothingWhileItsReadsTimeOut) {
     StopReader();
 }
 
-TEST_F(ServerTest, UnpluggedPanelRaisesNothingAndTheLoopStillStops) {
+TEST_F(ServerTest, UnpluggedPanelEndsTheLoopAndTellsTheClientOnce) {
     StartPanels("--radio 1");
     ASSERT_NO_FATAL_FAILURE(StartReader(1, 300));
+    LONG process = 0;
+    ASSERT_EQ(reader->get_ProcessID(&process), S_OK);
+    EXPECT_NE(process, 0);
+    EXPECT_NE(static_cast<DWORD>(process), ::GetCurrentProcessId()) << "the server's own id";
     ASSERT_TRUE(panels.Ok("unplug 1"));
-    PumpFor(1000);
+    // The failed read ends the loop within one wait period.
+    ASSERT_TRUE(PumpUntil([&] { return ReadFailures() == 1; }, 2000));
+    PumpFor(700);
+    EXPECT_EQ(ReadFailures(), 1u) << "told once";
     EXPECT_EQ(RawInputs(), 0u);
-    const ULONGLONG before = ::GetTickCount64();
-    ASSERT_EQ(reader->StopThread(), S_OK);
-    // Started again only once the loop has ended.
-    EXPECT_EQ(reader->StartThread(), S_OK);
-    EXPECT_LT(::GetTickCount64() - before, 300u + 700u);
+    LONG handle = -1;
+    ASSERT_EQ(reader->get_HIDHandle(&handle), S_OK);
+    EXPECT_EQ(handle, 0);
+    // Plugged again, the same object reads again once started again.
+    ASSERT_TRUE(panels.Ok("plug 1"));
+    ASSERT_EQ(reader->StartThread(), S_OK) << "the ended loop is not running";
+    PumpFor(200);
+    ASSERT_TRUE(panels.Ok("input 1 00000001"));
+    EXPECT_TRUE(PumpUntil([&] { return RawInputs() == 1; }, 3000));
+    // A stop asked for is no failure.
     StopReader();
+    PumpFor(500);
+    EXPECT_EQ(ReadFailures(), 1u);
 }
 
 TEST_F(ServerTest, ReaderOfAPathThatCannotBeOpenedEndsAtOnce) {
     StartPanels("--radio 1");
     reader = Create<IcPanelIO>(CLSID_cPanelIO, IID_IcPanelIO);
     ASSERT_TRUE(reader);
+    advise = std::make_unique<Advise>(reader.Get(), DIID_DcPanelIOEvents, &sink);
+    ASSERT_EQ(advise->Result(), S_OK);
     com::Bstr bad("\\\\?\\hid#vid_06a3&pid_0d05&virt#99#{4d1e55b2-f16f-11cf-88cb-001111000030}");
     ASSERT_EQ(reader->put_DevicePathName(bad.Get()), S_OK);
     ASSERT_EQ(reader->StartThread(), S_OK);
-    PumpFor(200);
+    // StartThread returned before the loop tried the path: the client hears
+    // of the failure through the event.
+    ASSERT_TRUE(PumpUntil([&] { return ReadFailures() == 1; }, 2000));
     const ULONGLONG before = ::GetTickCount64();
     LONG handle = -1;
     ASSERT_EQ(reader->get_HIDHandle(&handle), S_OK);
     EXPECT_EQ(handle, 0);
     EXPECT_LT(::GetTickCount64() - before, 500u) << "no loop holds the object's thread";
     EXPECT_EQ(reader->StartThread(), S_OK) << "not left running";
+    StopReader();
 }
 
 TEST_F(ServerTest, TimerEnabledFalseWhileIdleMakesTheNextStartEndAtOnce) {

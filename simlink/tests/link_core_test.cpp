@@ -1,150 +1,21 @@
 // The link's protocol against an in-process FSUIPC: handshake, packing,
 // retries, and the checks on what comes back.
 #include "simlink/link_core.h"
+#include "simlink/tests/fake_platform.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 using namespace orvex::simlink;
+using namespace orvex::simlink::testing;
 
 namespace {
-
-int32_t Int32At(const uint8_t* p) {
-    int32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-void PutInt32At(uint8_t* p, int32_t v) { std::memcpy(p, &v, 4); }
-
-// Plays the operating system and an FSUIPC behind it.
-class FakePlatform : public ILinkPlatform {
-public:
-    // What exists.
-    bool uipcWindow = true;
-    bool fs98Window = false;
-    bool registerFails = false;
-    bool atomFails = false;
-    bool mappingExists = false;
-    bool mappingFails = false;
-    bool viewFails = false;
-    uint32_t pid = 0x1A2C;
-
-    // How FSUIPC answers.
-    std::array<uint8_t, 0x10000> table{};
-    int failingSends = 0;        // this many sends fail before one succeeds
-    uint32_t sendError = 0;      // the error reported by a failing send
-    uintptr_t answer = 1;
-    int zeroExchanges = 0;       // answer zeros for this many exchanges
-    std::function<void(uint8_t*)> tamper;  // changes the block after the batch ran
-
-    // What happened.
-    int sends = 0, exchanges = 0, sleeps = 0, sleptMs = 0;
-    int atomsAdded = 0, atomsDeleted = 0, mappingsCreated = 0, mappingsClosed = 0, views = 0,
-        unmaps = 0;
-    std::string mappingName;
-    uintptr_t lastWParam = 0;
-    std::vector<uint8_t> lastBatch;  // the block as it arrived, up to the terminator
-
-    std::array<uint8_t, kBlockSize> block{};
-
-    void SetInt32(uint32_t offset, int32_t v) { PutInt32At(table.data() + offset, v); }
-
-    NativeHandle FindTopLevelWindow(const char* cls) override {
-        if (std::string(cls) == "UIPCMAIN") return uipcWindow ? 0x100 : 0;
-        if (std::string(cls) == "FS98MAIN") return fs98Window ? 0x200 : 0;
-        return 0;
-    }
-    uint32_t RegisterMessage(const char* name) override {
-        EXPECT_STREQ(name, "FSASMLIB:IPC");
-        return registerFails ? 0 : 0xC123;
-    }
-    uint32_t CurrentProcessId() override { return pid; }
-    uint16_t AddGlobalAtom(const char* name) override {
-        if (atomFails) return 0;
-        ++atomsAdded;
-        mappingName = name;
-        return 0xC0DE;
-    }
-    void DeleteGlobalAtom(uint16_t atom) override {
-        EXPECT_EQ(atom, 0xC0DE);
-        ++atomsDeleted;
-    }
-    NativeHandle CreateMapping(const char* name, uint32_t size, bool& existed) override {
-        EXPECT_EQ(mappingName, name);
-        EXPECT_EQ(size, 0x8000u);
-        if (mappingFails) return 0;
-        ++mappingsCreated;
-        existed = mappingExists;
-        return 0x44;
-    }
-    void* MapView(NativeHandle) override {
-        if (viewFails) return nullptr;
-        ++views;
-        return block.data();
-    }
-    void UnmapView(void* v) override {
-        EXPECT_EQ(v, block.data());
-        ++unmaps;
-    }
-    void CloseMapping(NativeHandle h) override {
-        EXPECT_EQ(h, 0x44u);
-        ++mappingsClosed;
-    }
-    bool SendBlocking(NativeHandle window, uint32_t message, uintptr_t wParam, uint32_t timeoutMs,
-                      uintptr_t& reply, uint32_t& lastError) override {
-        ++sends;
-        EXPECT_NE(window, 0u);
-        EXPECT_EQ(message, 0xC123u);
-        EXPECT_EQ(timeoutMs, 2000u);
-        lastWParam = wParam;
-        if (failingSends > 0) {
-            --failingSends;
-            lastError = sendError;
-            return false;
-        }
-        ++exchanges;
-        Execute();
-        if (tamper) tamper(block.data());
-        reply = answer;
-        return true;
-    }
-    void Sleep(uint32_t ms) override {
-        ++sleeps;
-        sleptMs += static_cast<int>(ms);
-    }
-
-    int LiveResources() const {
-        return (atomsAdded - atomsDeleted) + (mappingsCreated - mappingsClosed) + (views - unmaps);
-    }
-
-private:
-    void Execute() {
-        const bool zeros = zeroExchanges > 0;
-        if (zeros) --zeroExchanges;
-        uint32_t at = 0;
-        for (;;) {
-            int32_t id = Int32At(&block[at]) & 0xFFFF;
-            if (id == 0) break;
-            int32_t offset = Int32At(&block[at + 4]);
-            int32_t size = Int32At(&block[at + 8]);
-            if (id == 1) {
-                if (!zeros) std::memcpy(&block[at + 16], &table[offset], size);
-                at += 16 + size;
-            } else {
-                // 0x330A takes the client's library version; FSUIPC keeps
-                // the check pattern that reads there.
-                if (!zeros && offset != 0x330A) std::memcpy(&table[offset], &block[at + 12], size);
-                at += 12 + size;
-            }
-        }
-        lastBatch.assign(block.begin(), block.begin() + at + 4);
-    }
-};
 
 class LinkTest : public ::testing::Test {
 protected:
@@ -166,7 +37,7 @@ TEST_F(LinkTest, OpenHandshakeReadsVersionsAndNamesTheBlock) {
     int32_t result = -1;
     ASSERT_TRUE(link.LinkOpen(0, result));
     EXPECT_EQ(result, ResultOk);
-    EXPECT_EQ(fake.mappingName, "FSASMLIB:IPC:1A2C:1");
+    EXPECT_EQ(fake.mappingName.rfind("FSASMLIB:IPC:1A2C:", 0), 0u) << fake.mappingName;
     EXPECT_EQ(link.FsuipcVersion(), 0x49990000);
     EXPECT_EQ(link.SimulatorVersion(), 8);  // only the identifier remains
     EXPECT_EQ(fake.exchanges, 1);
@@ -194,13 +65,15 @@ TEST_F(LinkTest, OpenHandshakeReadsVersionsAndNamesTheBlock) {
 }
 
 TEST_F(LinkTest, BlockNameUsesUpperCaseHexWithoutLeadingZeros) {
-    char name[24];
+    char name[32];
     FsuipcLink::BlockName(0x1A2C, name);
     EXPECT_STREQ(name, "FSASMLIB:IPC:1A2C:1");
     FsuipcLink::BlockName(0xFFFFFFFF, name);
-    EXPECT_STREQ(name, "FSASMLIB:IPC:FFFFFFFF:1");  // the longest name fits the field
+    EXPECT_STREQ(name, "FSASMLIB:IPC:FFFFFFFF:1");
     FsuipcLink::BlockName(0x8, name);
     EXPECT_STREQ(name, "FSASMLIB:IPC:8:1");
+    FsuipcLink::BlockName(0xFFFFFFFF, name, 0xFFFFFFFF);
+    EXPECT_STREQ(name, "FSASMLIB:IPC:FFFFFFFF:FFFFFFFF");  // the longest name fits the field
 }
 
 TEST_F(LinkTest, OpenFailuresReleaseWhatTheyCreated) {
@@ -243,7 +116,8 @@ TEST_F(LinkTest, OpenFailuresReleaseWhatTheyCreated) {
     fake.failingSends = 100;
     EXPECT_FALSE(link.LinkOpen(0, result));
     EXPECT_EQ(result, ResultTimeout);
-    EXPECT_EQ(fake.LiveResources(), 0);
+    EXPECT_EQ(fake.LiveResources(), 1) << "only the given-up block's atom, held";
+    EXPECT_EQ(link.HeldAtoms(), 1u);
     EXPECT_FALSE(link.IsOpen());
 }
 
@@ -449,6 +323,49 @@ TEST_F(LinkTest, SendRetriesThenReportsTimeoutOrError) {
     ASSERT_TRUE(link.LinkRead(0x3304, 4, &v, result));
     EXPECT_FALSE(link.LinkProcess(result));
     EXPECT_EQ(result, ResultSendFailed);
+}
+
+// A message given up may still be taken up by the simulator later. Every
+// open names a new block, and the atom of a given-up block is held until
+// the simulator has answered a later exchange, so that its number cannot
+// name the new block meanwhile.
+TEST_F(LinkTest, GivenUpBlocksAreNeverNamedAgain) {
+    Open();
+    uint32_t v = 0;
+    int32_t result = -1;
+    const std::string first = fake.mappingName;
+    fake.failingSends = 1000;
+    ASSERT_TRUE(link.LinkRead(0x3304, 4, &v, result));
+    EXPECT_FALSE(link.LinkProcess(result));
+    link.LinkClose();
+    EXPECT_EQ(fake.atomsDeleted, 0) << "the given-up block's atom is held";
+    EXPECT_EQ(link.HeldAtoms(), 1u);
+
+    fake.failingSends = 0;
+    Open();
+    EXPECT_NE(fake.mappingName, first);
+    EXPECT_EQ(fake.mappingName.rfind("FSASMLIB:IPC:1A2C:", 0), 0u);
+    EXPECT_EQ(fake.lastWParam, 0xC0DFu);
+    EXPECT_EQ(fake.deletedAtoms, std::vector<uint16_t>{0xC0DE}) << "released once the simulator answered";
+    EXPECT_EQ(link.HeldAtoms(), 0u);
+
+    // A close after good exchanges releases the atom at once.
+    link.LinkClose();
+    EXPECT_EQ(fake.LiveResources(), 0);
+}
+
+TEST_F(LinkTest, AbortStopsAfterTheTryUnderWay) {
+    Open();
+    std::atomic<bool> abort{false};
+    link.SetAbortFlag(&abort);
+    fake.failingSends = 1000;
+    fake.onSend = [&] { abort = fake.sends >= 3; };
+    uint32_t v = 0;
+    int32_t result = -1;
+    ASSERT_TRUE(link.LinkRead(0x3304, 4, &v, result));
+    EXPECT_FALSE(link.LinkProcess(result));
+    EXPECT_EQ(result, ResultTimeout);
+    EXPECT_EQ(fake.sends, 3);
 }
 
 TEST_F(LinkTest, RejectedDataLeavesDestinationsUntouched) {

@@ -271,7 +271,7 @@ std::string ExecuteCommand(Standin& s, ICommandHost& host, std::string_view line
     }
     if (cmd == "stats" && w.size() == 1) {
         return "ok exchanges=" + std::to_string(s.Exchanges()) + " rejected=" + std::to_string(s.Rejected()) +
-               " malformed=" + std::to_string(s.Malformed());
+               " malformed=" + std::to_string(s.Malformed()) + " late=" + std::to_string(s.Late());
     }
     if (cmd == "log" || cmd == "controls" || cmd == "buttons") {
         size_t n = cmd == "log" ? 10 : Standin::kMaxLog;
@@ -359,8 +359,9 @@ std::vector<StatusLine> StatusLines(const Standin& s, const std::string& windowC
                   static_cast<unsigned long long>(t.GetUnsigned(off::kCourseNav1, 2)),
                   static_cast<unsigned long long>(t.GetUnsigned(off::kCourseNav2, 2)));
     lines.push_back({"AP modes", buf});
-    std::snprintf(buf, sizeof buf, "%llu   rejected %llu  malformed %llu", static_cast<unsigned long long>(s.Exchanges()),
-                  static_cast<unsigned long long>(s.Rejected()), static_cast<unsigned long long>(s.Malformed()));
+    std::snprintf(buf, sizeof buf, "%llu   rejected %llu  malformed %llu  late %llu",
+                  static_cast<unsigned long long>(s.Exchanges()), static_cast<unsigned long long>(s.Rejected()),
+                  static_cast<unsigned long long>(s.Malformed()), static_cast<unsigned long long>(s.Late()));
     lines.push_back({"Exchanges", buf});
     const Fault& f = s.CurrentFault();
     std::string fault;

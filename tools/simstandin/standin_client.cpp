@@ -103,12 +103,16 @@ bool SimStandinProcess::SetInt(uint32_t offset, int size, int64_t value) {
     return Ok(line);
 }
 
-uint64_t SimStandinProcess::Exchanges() {
+uint64_t SimStandinProcess::Exchanges() { return Stat("exchanges"); }
+
+uint64_t SimStandinProcess::LateAnswers() { return Stat("late"); }
+
+uint64_t SimStandinProcess::Stat(const std::string& name) {
     const std::string reply = Command("stats");
-    const size_t at = reply.find("exchanges=");
+    const size_t at = reply.find(" " + name + "=");
     if (reply.rfind("ok", 0) != 0 || at == std::string::npos) return UINT64_MAX;
     uint64_t n = 0;
-    const char* first = reply.data() + at + 10;
+    const char* first = reply.data() + at + name.size() + 2;
     const auto [end, ec] = std::from_chars(first, reply.data() + reply.size(), n);
     return ec == std::errc() && end != first ? n : UINT64_MAX;
 }

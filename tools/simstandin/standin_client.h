@@ -32,6 +32,10 @@ public:
     bool SetInt(uint32_t offset, int size, int64_t value);
     // The exchange counter; UINT64_MAX when it cannot be read.
     uint64_t Exchanges();
+    // Exchanges answered after the client had given them up.
+    uint64_t LateAnswers();
+    // A counter of "stats" by name; UINT64_MAX when it cannot be read.
+    uint64_t Stat(const std::string& name);
     // Sends quit and waits for the process, ending it after 5 s. Safe to call
     // when not started or already stopped.
     void Stop();

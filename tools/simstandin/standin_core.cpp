@@ -147,7 +147,7 @@ void Standin::EndHang() {
 }
 
 void Standin::ClearLogs() {
-    exchanges_ = rejected_ = malformed_ = 0;
+    exchanges_ = rejected_ = malformed_ = late_ = 0;
     log_.clear();
     controls_.clear();
     buttons_.clear();

@@ -169,6 +169,11 @@ public:
     uint32_t Exchange(std::span<uint8_t> block);
     // Counts a message whose block could not be opened (answered 0).
     void RecordUnreadable();
+    // An exchange answered after its sender had stopped waiting: the
+    // client's send time-out passed while the window thread held it.
+    void RecordLate() { ++late_; ++changes_; }
+    // How long a client waits for one send.
+    static constexpr uint32_t kClientTimeoutMs = 2000;
 
     OffsetTable& Table() { return table_; }
     const OffsetTable& Table() const { return table_; }
@@ -185,6 +190,7 @@ public:
 
     uint64_t Exchanges() const { return exchanges_; }
     uint64_t Rejected() const { return rejected_; }
+    uint64_t Late() const { return late_; }
     uint64_t Malformed() const { return malformed_; }
     int32_t ClientVersion() const { return clientVersion_; }
     const std::deque<ExchangeEntry>& Log() const { return log_; }
@@ -207,6 +213,7 @@ private:
     uint16_t startSimulator_;
     uint64_t exchanges_ = 0;
     uint64_t rejected_ = 0;
+    uint64_t late_ = 0;
     uint64_t malformed_ = 0;
     int32_t clientVersion_ = -1;  // none written yet
     uint64_t changes_ = 0;

@@ -121,6 +121,17 @@ void StandinApp::Run(HANDLE watched) {
 // ---- Exchanges --------------------------------------------------------------
 
 LRESULT StandinApp::OnExchange(WPARAM atomParam) {
+    const DWORD received = ::GetTickCount();
+    // Counted when the window thread held the message past the client's
+    // time-out (the time it waited in the queue before is not known, so
+    // this is a lower bound).
+    struct LateCheck {
+        Standin& standin;
+        DWORD received;
+        ~LateCheck() {
+            if (::GetTickCount() - received >= Standin::kClientTimeoutMs) standin.RecordLate();
+        }
+    } lateCheck{standin_, received};
     const Fault fault = standin_.CurrentFault();
     if (fault.kind == FaultKind::Hang) {
         // Hold the thread without letting messages run, so that the

@@ -20,6 +20,7 @@ Device& PanelBank::Add(PanelKind kind, bool upperIds) {
     const int number = static_cast<int>(devices_.size()) + 1;
     Device device{number, PanelModel(kind),
                   hid::virt::DevicePath(kSaitekVendorId, Info(kind).productId, number, upperIds)};
+    device.upperIds = upperIds;
     devices_.push_back(std::move(device));
     return devices_.back();
 }
@@ -31,6 +32,15 @@ Device* PanelBank::Find(int number) {
 
 const Device* PanelBank::Find(int number) const {
     return const_cast<PanelBank*>(this)->Find(number);
+}
+
+std::string ReplugPath(uint16_t productId, int number, int replugs, bool upperIds) {
+    std::string path = hid::virt::DevicePath(kSaitekVendorId, productId, number, upperIds);
+    if (replugs == 0) return path;
+    const std::string part = "virt#" + std::to_string(number) + "#";
+    const size_t at = path.find(part);
+    if (at != std::string::npos) path.insert(at + part.size() - 1, "r" + std::to_string(replugs));
+    return path;
 }
 
 std::string DescribeDevice(const Device& d) {
@@ -55,7 +65,8 @@ const char* CommandSummary() {
     return "list | path <dev> | state <dev> | input <dev> <hex4> | turn <dev> <knob> <notches> [per-second] | "
            "press|release <dev> <button> | hold <dev> <button> [ms] | switch <dev> <switch> on|off | "
            "selector <dev> [<selector>] <position> | gear <dev> up|down | feature <dev> [id] | displays <dev> | "
-           "lamps <dev> | tiles <dev> | writes <dev> | stats <dev> | unplug <dev> | plug <dev> | ping | quit | "
+           "lamps <dev> | tiles <dev> | writes <dev> | opens <dev> | stats <dev> | unplug <dev> | plug <dev> | "
+           "powercycle <dev> [ms] | replug <dev> [ms] | ping | quit | "
            "Multi Panel: mode <dev> alt|vs|ias|hdg|crs | knob <dev> <notches> [per-second] | "
            "trim <dev> up|down [notches] [per-second] | flaps <dev> up|down|mid [ms] | at <dev> arm|off";
 }
@@ -171,14 +182,32 @@ Plan Interpret(const PanelBank& bank, const std::string& line) {
         return Ok(bip::TilesText(bip::DecodeTiles(model.LastFeature(bip::kTileReportId))));
     }
     if (verb == "writes") return Ok(std::to_string(model.Stats().writes));
+    if (verb == "opens") return Ok(std::to_string(device->opens));
     if (verb == "stats") {
         const auto& s = model.Stats();
         return Ok("writes=" + std::to_string(s.writes) + " rejected=" + std::to_string(s.rejected) +
                   " reads=" + std::to_string(s.reads) + " reports=" + std::to_string(device->reportsSent) +
+                  " opens=" + std::to_string(device->opens) +
                   (device->present ? " plugged" : " unplugged"));
     }
     if (verb == "unplug") return one(Step::What::Unplug, 0, 0, false);
     if (verb == "plug") return one(Step::What::Plug, 0, 0, true);
+    if (verb == "powercycle" || verb == "replug") {
+        // Off (every handle fails), then back after the pause.
+        double ms = 500;
+        if (args >= 1) {
+            auto v = Real(t[2]);
+            if (!v || *v < 0 || *v > kMaxHoldMs) return Error("bad time " + t[2]);
+            ms = *v;
+        }
+        Plan p = one(verb == "powercycle" ? Step::What::PowerOff : Step::What::NewPath, 0, 0, false);
+        Step back = p.steps[0];
+        back.what = Step::What::Plug;
+        back.atMs = ms;
+        back.on = true;
+        p.steps.push_back(back);
+        return p;
+    }
     if (auto multiPlan = InterpretMultiCommand(bank, *device, t)) return *multiPlan;
 
     // Input: only for plugged panels that send input.
@@ -280,6 +309,14 @@ std::optional<InputReport> Apply(PanelBank& bank, const Step& step) {
     PanelModel& model = device->model;
     switch (step.what) {
     case Step::What::Unplug: device->present = false; return std::nullopt;
+    case Step::What::PowerOff:
+        device->present = false;
+        model.ForgetFeatures();
+        return std::nullopt;
+    case Step::What::NewPath:
+        device->present = false;
+        device->path = ReplugPath(Info(model.Kind()).productId, device->number, ++device->replugs, device->upperIds);
+        return std::nullopt;
     case Step::What::Plug: device->present = true; return std::nullopt;
     case Step::What::Raw: break;
     case Step::What::Hold: model.SetBits(step.mask, step.on); break;

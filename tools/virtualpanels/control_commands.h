@@ -20,6 +20,9 @@ struct Device {
     std::string path;
     bool present = true;
     uint64_t reportsSent = 0;  // input reports produced (each goes to every open handle)
+    uint64_t opens = 0;        // handles opened on the device (connections to its pipe)
+    int replugs = 0;           // replugged under a new path this many times
+    bool upperIds = false;
 };
 
 class PanelBank {
@@ -43,6 +46,8 @@ struct Step {
         Selector,  // move a selector (`mask`, `bits`) and send
         Unplug,
         Plug,
+        PowerOff,  // unplugged, and it forgets what it showed (plugged again by a Plug step)
+        NewPath,   // unplugged and given a new path (plugged again by a Plug step)
     };
     double atMs = 0;  // from the start of the plan
     int device = 0;
@@ -77,6 +82,10 @@ Plan Interpret(const PanelBank& bank, const std::string& line);
 
 // Carries out one step; returns the input report to send, if any.
 std::optional<InputReport> Apply(PanelBank& bank, const Step& step);
+
+// The path of a device replugged `replugs` times: the same IDs, another
+// instance part (as a panel put into another USB port gets).
+std::string ReplugPath(uint16_t productId, int number, int replugs, bool upperIds);
 
 // One line per device for the status window and `list`.
 std::string DescribeDevice(const Device& device);

@@ -280,7 +280,8 @@ struct Engine::Impl {
 
     void Execute(const Step& step) {
         auto report = Apply(bank, step);
-        if (step.what == Step::What::Unplug) Unplug(step.device);
+        if (step.what == Step::What::Unplug || step.what == Step::What::PowerOff || step.what == Step::What::NewPath)
+            Unplug(step.device);
         if (step.what == Step::What::Plug) Plug(step.device);
         if (report) Broadcast(step.device, *report);
         dirty = true;
@@ -447,6 +448,7 @@ struct Engine::Impl {
                 return;
             }
             ep.connected = true;
+            if (Device* device = bank.Find(ep.device)) ++device->opens;
             Listen(ep.device);  // the next client's instance
             StartRead(ep);
             dirty = true;

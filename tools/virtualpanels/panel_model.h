@@ -93,6 +93,9 @@ public:
     std::optional<std::vector<uint8_t>> ReadFeature(uint8_t reportId, size_t length);
     // The last report written with that id (empty: none yet).
     std::vector<uint8_t> LastFeature(uint8_t reportId) const;
+    // The panel lost power: it forgets every report it was sent (it shows
+    // nothing until it is told again). Its switches stay where they are.
+    void ForgetFeatures() { features_.clear(); }
     // The id `feature <dev>` shows without one: 0, or 0xB8 (tiles) for the BIP.
     uint8_t DefaultFeatureId() const { return kind_ == PanelKind::Bip ? 0xB8 : 0; }
     const FeatureStats& Stats() const { return stats_; }

@@ -457,7 +457,7 @@ TEST_F(GetKeysTest, AltIsRefusedAndThePositionIsKept) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].Title, "  ORVEX");
     EXPECT_EQ(messages.shown[0].Text, "ALT and ALT-GROUND keys are not supported");
-    EXPECT_FALSE(messages.shown[0].Critical);
+    EXPECT_TRUE(messages.shown[0].Information);
     ::SendMessageA(reader.CaptureWindow(), WM_SYSKEYDOWN, VK_MENU, kDown | (1 << 29) | (1 << 30)); // held
     ::SendMessageA(reader.CaptureWindow(), WM_SYSKEYUP, VK_MENU, kUp | (1 << 29));
     EXPECT_EQ(messages.shown.size(), 1u);

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "orvex_version.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -37,6 +39,13 @@ public:
     bool Connect(const std::string&, std::string&) override { return true; }
     void Splash() override {}
     void StartUp() override {}
+    bool DeviceConnected() const override { return true; }
+    std::string DevicePath() const override { return {}; }
+    void DeviceGone(const std::string&, bool) override {}
+    void ShowStatus(const std::string&) override {}
+    bool Reconnect(const std::string&, std::string&) override { return true; }
+    void Refresh() override {}
+    unsigned long ServerProcessId() const override { return 0; }
 
 private:
     HWND window_ = nullptr;
@@ -45,9 +54,13 @@ private:
 
 class NoConnection final : public ISimConnection {
 public:
-    bool Open(std::int32_t& result) override {
+    simlink::LinkAnswer Open(std::int32_t& result) override {
         result = simlink::ResultNoSimulator;
-        return false;
+        return simlink::LinkAnswer::Failed;
+    }
+    simlink::LinkAnswer Exchange(std::int32_t& result) override {
+        result = simlink::ResultNotOpen;
+        return simlink::LinkAnswer::Failed;
     }
     void Close() override {}
     void Reset() override {}
@@ -135,6 +148,21 @@ TEST_F(MainWindowTest, StatusProfilesAndLoad) {
     RECT r{};
     ::GetWindowRect(window.Handle(), &r);
     EXPECT_NEAR((r.left + r.right) / 2, 640, 2);
+}
+
+TEST_F(MainWindowTest, MainPageShowsTheProjectVersion) {
+    HWND page = ::FindWindowExA(window.Handle(), nullptr, "OrvexMainPage", nullptr);
+    ASSERT_NE(page, nullptr);
+    HWND version = ::GetDlgItem(page, frmMain::IDC_LBLVERSION);
+    char text[64] = {};
+    ::GetWindowTextA(version, text, sizeof(text));
+    EXPECT_STREQ(text, "Version " ORVEX_VERSION_TEXT);
+    EXPECT_TRUE(::GetWindowLongA(version, GWL_STYLE) & WS_VISIBLE);
+    RECT label{}, client{};
+    ::GetWindowRect(version, &label);
+    ::GetWindowRect(page, &client);
+    EXPECT_GT(label.right - label.left, 0);
+    EXPECT_LE(label.right, client.right) << "inside the page";
 }
 
 TEST_F(MainWindowTest, TrayIconRecordAndDoubleClick) {

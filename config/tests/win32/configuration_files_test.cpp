@@ -3,7 +3,12 @@
 #include "config/configuration.h"
 
 #include "config/autostart_command.h"
+#include "config/ini_save.h"
+#include "config/profile_file.h"
+#include "config/profile_operations.h"
+#include "config/tests/aircraft_titles.h"
 #include "config/tests/fake_messages.h"
+#include "config/tests/win32/immutable_file.h"
 #include "config/tests/win32/temp_folder.h"
 #include "config/win32/autostart_win32.h"
 #include "config/win32/inifile.h"
@@ -14,6 +19,7 @@
 namespace orvex::config::win32 {
 namespace {
 
+using config::testing::ImmutableFile;
 using config::testing::RecordingMessages;
 using config::testing::TempFolder;
 
@@ -66,6 +72,76 @@ TEST_F(FilesFixture, HandWrittenOrvexIniLoadsAndSavesOnlyWhatDiffers) {
     EXPECT_EQ(again.Setup().MainFormTop(), 1200);
 }
 
+// Saving: Orvex.ini and a profile file that cannot be written (as root
+// Wine writes a read-only file anyway, so they are made immutable).
+TEST_F(FilesFixture, SavesToFilesThatCannotBeWrittenAreToldOnceEachAndLeaveThemAsTheyWere) {
+    folder.Write("Orvex.ini", "[GeneralSetup]\r\nAutoQuit=1\r\n[Profiles]\r\nA= \r\n[Aircrafts]\r\nJet=A\r\n");
+    folder.Write("A.ini", "[RadioPanel1]\r\nAltimeterUnit=1\r\n");
+    cConfiguration config(store, folder.Path(), messages);
+    config.BeginStartUp();
+    ASSERT_TRUE(config.FinishStartUp());
+    const std::string ini = folder.Read("Orvex.ini");
+    const std::string profile = folder.Read("A.ini");
+    {
+        ImmutableFile lockedIni(config.IniPath());
+        ImmutableFile lockedProfile(config.ProfilePath("A"));
+        ASSERT_TRUE(lockedIni.Ok() && lockedProfile.Ok()) << "chattr through Wine";
+        config.AddProfile("B");
+        config.BindAircraft("Cub", "B");
+        config.Setup().ClickThreshold(900);
+        config.SaveProfilesList();
+        config.SaveAircraftsList();
+        EXPECT_FALSE(config.Setup().SaveSetup());
+        config.CurrentProfile = "A";
+        ProfileFile file(config);
+        file.Load();
+        EXPECT_FALSE(file.Save([](IIniStore& s, const std::string& path) {
+            s.WriteString(path, "RadioPanel1", "AltimeterUnit", "0");
+        }));
+        EXPECT_EQ(folder.Read("Orvex.ini"), ini);
+        EXPECT_EQ(folder.Read("A.ini"), profile);
+        ASSERT_EQ(messages.shown.size(), 4u);
+        for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(messages.shown[i].Text, SaveFailedText(config.IniPath()));
+        EXPECT_EQ(messages.shown[3].Text, SaveFailedText(config.ProfilePath("A")));
+    }
+    // Writable again: a save goes through.
+    EXPECT_TRUE(config.Setup().SaveSetup());
+    EXPECT_NE(folder.Read("Orvex.ini").find("ClickThreshold=900"), std::string::npos);
+    // A new file in a folder that can be written is no failure.
+    config.CurrentProfile = "Fresh";
+    ProfileFile fresh(config);
+    fresh.Load();
+    EXPECT_TRUE(fresh.Save([](IIniStore& s, const std::string& path) { s.WriteString(path, "S", "K", "V"); }));
+    EXPECT_EQ(messages.shown.size(), 4u);
+}
+
+TEST_F(FilesFixture, AircraftTitlesOfAnyTextRoundTripThroughTheFile) {
+    const std::vector<std::string> titles = testing::TitlesOfAnyText();
+    cConfiguration config(store, folder.Path(), messages);
+    for (std::size_t i = 0; i < titles.size(); ++i) config.BindAircraft(titles[i], "P" + std::to_string(i));
+    config.SaveAircraftsList();
+    cConfiguration again(store, folder.Path(), messages);
+    again.LoadAircraftsList();
+    ASSERT_EQ(again.colAircrafts.size(), titles.size()) << folder.Read("Orvex.ini");
+    for (std::size_t i = 0; i < titles.size(); ++i)
+        EXPECT_EQ(again.GetAircraftProfile(titles[i]), "P" + std::to_string(i))
+            << "[" << titles[i] << "]\n" << folder.Read("Orvex.ini");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(FilesFixture, ImportCopiesValuesExactly) {
+    const std::string longValue(300, 'x');
+    folder.Write("Src.ini", "[RadioPanel1]\r\nLong=" + longValue + "\r\nQuoted=\"  spaced  \"\r\nSingle='a'\r\n");
+    folder.Write("Dst.ini", "[RadioPanel1]\r\nOld=1\r\n[Other]\r\nKept=1\r\n");
+    ASSERT_TRUE(ImportSections(store, folder.File("Src.ini"), folder.File("Dst.ini"), {"RadioPanel1"}));
+    const std::string text = folder.Read("Dst.ini");
+    EXPECT_NE(text.find("Long=" + longValue + "\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Quoted=\"  spaced  \"\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Single='a'\r\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Old="), std::string::npos) << text;
+    EXPECT_NE(text.find("Kept=1"), std::string::npos) << text;
+}
+
 TEST_F(FilesFixture, AircraftListLongerThan8192CharactersSurvivesLoadAndSave) {
     std::string text = "[Aircrafts]\r\n";
     std::vector<std::string> titles;
@@ -108,15 +184,14 @@ TEST_F(FilesFixture, ConversionKeepsAnExistingDefaultIni) {
     ASSERT_TRUE(config.FinishStartUp());
     ASSERT_EQ(messages.questions.size(), 2u);
     EXPECT_NE(messages.questions[1].Text.find("Default.ini.bak"), std::string::npos);
-    EXPECT_FALSE(folder.Exists("Orvex.ini"));
     EXPECT_EQ(folder.Read("Default.ini"), old);
     EXPECT_EQ(folder.Read("Default.ini.bak"), existing);
     EXPECT_EQ(config.Setup().ClickThreshold(), 800);
     EXPECT_EQ(config.colProfiles, std::vector<std::string>{"Default"});
-
-    config.Setup().SaveSetup(); // the main window's closing writes a new Orvex.ini
-    EXPECT_TRUE(folder.Exists("Orvex.ini"));
+    // The general setup is in a new Orvex.ini at once, without the panels.
+    EXPECT_EQ(store.SectionNames(config.IniPath()), std::vector<std::string>{"GeneralSetup"});
     EXPECT_EQ(store.ReadString(config.IniPath(), "GeneralSetup", "ClickThreshold", ""), "800");
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(FilesFixture, SaveSetupAppliesTheQuotedAutostart) {

@@ -290,7 +290,7 @@ TEST(ProfileDialogFiles, DeleteRefusalsAndDeleteOfAFreeProfileWithItsFile) {
     Press(del);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].Text, "No profile is currently selected");
-    EXPECT_FALSE(messages.shown[0].Critical);
+    EXPECT_TRUE(messages.shown[0].Information);
     for (const char* refused : {"B2", "Used", "Default"}) {
         Pick(profiles, refused);
         Press(del);
@@ -332,6 +332,7 @@ TEST_F(ProfileDialogs, ImportWizardReplacesTheChosenSections) {
         EXPECT_EQ(Items(source), (std::vector<std::string>{"Free", "Used", "Default"}));
         dialog.Click(IDOK);
         EXPECT_EQ(LastShown(), "No profile is currently selected");
+        EXPECT_TRUE(messages.shown.back().Information);
         Pick(source, "Used");
         dialog.Click(IDOK);
         EXPECT_EQ(LastShown(), "The selected profile has not sections to import");
@@ -355,7 +356,7 @@ TEST_F(ProfileDialogs, ImportWizardReplacesTheChosenSections) {
         dialog.Click(IDOK);
         EXPECT_TRUE(dialog.Ended());
         EXPECT_EQ(LastShown(), "Import successfully completed !");
-        EXPECT_FALSE(messages.shown.back().Critical);
+        EXPECT_TRUE(messages.shown.back().Information);
     }
     const std::string target = config.ProfilePath("B2");
     EXPECT_EQ(memory.KeyNames(target, "RadioPanel1"), std::vector<std::string>{"A"}) << "replaced entirely";
@@ -371,6 +372,7 @@ TEST_F(ProfileDialogs, ImportWizardReplacesTheChosenSections) {
     ASSERT_TRUE(manager.Create(nullptr));
     Press(manager.Control(IDC_CMDIMPORT));
     EXPECT_EQ(LastShown(), "No profile is currently selected");
+    EXPECT_TRUE(messages.shown.back().Information);
     Pick(manager.Control(IDC_LSTPROFILES), "B2");
     {
         ModalScript script(manager.Handle(),

@@ -66,8 +66,9 @@ void ctlBIPPanel::InvalidateTiles() {
 // --- Connection ---------------------------------------------------------------
 
 bool ctlBIPPanel::Connect(const std::string& path) {
-    // The reader runs for the life of the control; the BIP sends no input.
-    if (!ConnectDevice(path, kReaderTimeoutMs, [](const std::array<std::uint8_t, 4>&) {})) return false;
+    // The reader runs for the life of the control; the BIP sends no input,
+    // so only a failed write tells that it is gone.
+    if (!ConnectDevice(path, kReaderTimeoutMs, [](const std::array<std::uint8_t, 4>&) {}, false)) return false;
     SetBrightness(0);
     // Twice the 7-byte buffer under the brightness id, every other byte zero.
     for (int i = 0; i < 2; ++i) SendFeature(kBlankingReport.data(), kBlankingReport.size());
@@ -76,7 +77,13 @@ bool ctlBIPPanel::Connect(const std::string& path) {
     return true;
 }
 
+void ctlBIPPanel::ResendAll() {
+    SetBrightness(brightness_);
+    SendTiles();
+}
+
 void ctlBIPPanel::SetBrightness(int level) {
+    brightness_ = level;
     const BrightnessReport report = MakeBrightnessReport(level);
     SendFeature(report.data(), report.size());
 }

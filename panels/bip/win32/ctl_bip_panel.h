@@ -64,6 +64,9 @@ public:
     // The tile shape of an index in client pixels.
     RECT TileRect(int tile) const;
 
+    // The backlight at its last level, then the tiles.
+    void ResendAll() override;
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -75,6 +78,7 @@ private:
     void SetBrightness(int level);
     // Sends the tile report as the tiles now stand.
     void SendTiles();
+    int brightness_ = 0;  // the level of the last brightness report
     void InvalidateTile(int tile);
     void InvalidateTiles();
     win32::TileGrid Grid() const;

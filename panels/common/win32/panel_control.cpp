@@ -8,6 +8,13 @@ namespace orvex::panels {
 
 namespace {
 constexpr int kSetupId = 100;
+// Posted to the control itself, so that the owner hears of a failed device
+// after the event or the write that found it has returned.
+constexpr UINT kMsgDeviceFailed = WM_APP + 40;
+constexpr COLORREF kShade = RGB(0, 0, 0);
+constexpr BYTE kShadeAlpha = 150;
+constexpr COLORREF kStatusBack = RGB(255, 255, 225);
+constexpr COLORREF kStatusText = RGB(40, 40, 40);
 }
 
 bool PanelControl::CreatePanel(HWND parent, int panelIndex, int x, int y) {
@@ -26,17 +33,71 @@ bool PanelControl::CreatePanel(HWND parent, int panelIndex, int x, int y) {
 }
 
 bool PanelControl::ConnectDevice(const std::string& path, long readTimeoutMs,
-                                 relaybox::PanelReader::ReportHandler onInput) {
+                                 relaybox::PanelReader::ReportHandler onInput, bool readerFailureIsLoss) {
     connectError_.clear();
     if (!Handle()) {
         connectError_ = "The panel control has no window.";
         return false;
     }
     device_.reset();
+    if (readerFailureIsLoss) reader_.OnFailure([this] { DeviceFailed(); });
+    else reader_.OnFailure(nullptr);
     if (!reader_.Start(path, readTimeoutMs, std::move(onInput), connectError_, readerPriority_)) return false;
     // Output goes through a handle of its own, opened without overlapped I/O.
     device_ = hid::DefaultHidSystem().Open(path, false);
+    path_ = path;
+    failureTold_ = false;
     return true;
+}
+
+void PanelControl::DeviceFailed() {
+    if (failureTold_ || closing_ || !Handle()) return;
+    failureTold_ = true;
+    ::PostMessageA(Handle(), kMsgDeviceFailed, 0, 0);
+}
+
+void PanelControl::ReleaseDevice(bool serverGone) {
+    if (serverGone) {
+        reader_.Abandon();
+    } else {
+        // The loop has ended or ends within one wait; nothing is blanked.
+        reader_.Stop(&simlink::DoEvents);
+    }
+    device_.reset();
+    // A failure found before the release needs no telling any more.
+    failureTold_ = true;
+}
+
+void PanelControl::SetStatusText(const std::string& text) {
+    if (statusText_ == text) return;
+    statusText_ = text;
+    if (Handle()) ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void PanelControl::PaintStatus(HDC dc, const RECT& client) {
+    // The copy is shaded, and the status stands in a box in its middle.
+    win32::UniqueDc memory(::CreateCompatibleDC(dc));
+    win32::UniqueGdi pixel(::CreateCompatibleBitmap(dc, 1, 1));
+    if (memory && pixel) {
+        win32::SelectGuard select(memory.get(), pixel.get());
+        ::SetPixel(memory.get(), 0, 0, kShade);
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, kShadeAlpha, 0};
+        ::GdiAlphaBlend(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, 1, 1, blend);
+    }
+    win32::SelectGuard font(dc, win32::MessageFont(dpi_));
+    RECT measure{0, 0, client.right - S(40), 0};
+    ::DrawTextA(dc, statusText_.c_str(), -1, &measure, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_CENTER);
+    const int width = measure.right - measure.left + S(24);
+    const int height = measure.bottom - measure.top + S(14);
+    RECT box{(client.right - width) / 2, (client.bottom - height) / 2, 0, 0};
+    box.right = box.left + width;
+    box.bottom = box.top + height;
+    win32::FillSolid(dc, box, kStatusBack);
+    ::FrameRect(dc, &box, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+    RECT text{box.left + S(12), box.top + S(7), box.right - S(12), box.bottom - S(7)};
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, kStatusText);
+    ::DrawTextA(dc, statusText_.c_str(), -1, &text, DT_WORDBREAK | DT_NOPREFIX | DT_CENTER);
 }
 
 void PanelControl::ShutdownDevice(const std::function<void()>& blank) {
@@ -55,7 +116,7 @@ void PanelControl::ShutdownDevice(const std::function<void()>& blank) {
 }
 
 void PanelControl::SendFeature(const std::uint8_t* data, std::size_t size) {
-    if (device_) device_->SetFeature(data, static_cast<std::uint32_t>(size));
+    if (device_ && !device_->SetFeature(data, static_cast<std::uint32_t>(size))) DeviceFailed();
 }
 
 bool PanelControl::ReadFeature(std::uint8_t* data, std::size_t size) {
@@ -69,8 +130,12 @@ LRESULT PanelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_PAINT: {
         win32::PaintBuffer paint(Handle());
         Paint(paint.Dc());
+        if (!statusText_.empty()) PaintStatus(paint.Dc(), paint.Client());
         return 0;
     }
+    case kMsgDeviceFailed:
+        if (!closing_ && OnDeviceFailed) OnDeviceFailed();
+        return 0;
     case WM_COMMAND:
         if (LOWORD(wParam) == kSetupId && HIWORD(wParam) == BN_CLICKED) {
             if (!closing_) SetupClicked();

@@ -37,6 +37,27 @@ public:
     const std::string& ConnectError() const { return connectError_; }
     bool Connected() const { return reader_.Running(); }
     bool DeviceOpen() const { return static_cast<bool>(device_); }
+    // The path of the last successful connection.
+    const std::string& DevicePath() const { return path_; }
+
+    // Called (on the control's thread, after the event that caused it has
+    // returned) when the device failed: its reader ended on its own or a
+    // feature report could not be written. Once per connection.
+    std::function<void()> OnDeviceFailed;
+    // Releases the reader and the output handle of a device that is gone,
+    // without writing to it. `serverGone`: the reader's server has ended,
+    // so it is let go without a call.
+    void ReleaseDevice(bool serverGone);
+    // The short text drawn over the on-screen copy while the panel is not
+    // connected; empty: connected, nothing drawn over it.
+    void SetStatusText(const std::string& text);
+    const std::string& StatusText() const { return statusText_; }
+    // Sends every display, lamp and tile report as the control now holds
+    // it, changed or not: a panel that lost power shows nothing until it is
+    // told again.
+    virtual void ResendAll() {}
+    // The process id of the reader's server (0: none).
+    unsigned long ServerProcessId() const { return reader_.ServerProcessId(); }
     HWND SetupButton() const { return cmdSetup_; }
 
     // What the reader's loop applies to Relaybox when Connect starts it: the
@@ -61,15 +82,20 @@ protected:
     // False when the reader cannot be had (the reason in ConnectError()).
     // A device that cannot be opened for output still connects: its input
     // is read, its output stays dark. A second call replaces the first.
-    bool ConnectDevice(const std::string& path, long readTimeoutMs, relaybox::PanelReader::ReportHandler onInput);
+    // `readerFailureIsLoss`: a reader that ends on its own means the device
+    // is gone (false for a panel that sends no input, whose reads say
+    // nothing of its presence).
+    bool ConnectDevice(const std::string& path, long readTimeoutMs, relaybox::PanelReader::ReportHandler onInput,
+                       bool readerFailureIsLoss = true);
 
     // Stops raising events, lets `blank` darken the panel while the reader
     // still runs, stops the reader and closes the output handle, letting
     // the window messages run that carry the server's last calls.
     void ShutdownDevice(const std::function<void()>& blank);
 
-    // Writes a feature report. A failed write is not retried: the panel
-    // shows what it shows until the next change.
+    // Writes a feature report. A failed write is not retried; it tells the
+    // owner through OnDeviceFailed, which reconnects the panel and sends
+    // everything again.
     void SendFeature(const std::uint8_t* data, std::size_t size);
     // Reads a feature report; false when there is no device or it fails.
     bool ReadFeature(std::uint8_t* data, std::size_t size);
@@ -88,6 +114,9 @@ protected:
     RECT Scaled(int left, int top, int right, int bottom) const { return RECT{S(left), S(top), S(right), S(bottom)}; }
 
 private:
+    void DeviceFailed();
+    void PaintStatus(HDC dc, const RECT& client);
+
     Layout layout_;
     int panelIndex_ = 0;
     UINT dpi_ = 96;
@@ -95,6 +124,9 @@ private:
     relaybox::PanelReader reader_;
     std::optional<relaybox::PanelReader::LoopPriority> readerPriority_;
     std::string connectError_;
+    std::string path_;
+    std::string statusText_;
+    bool failureTold_ = false;  // OnDeviceFailed is on its way or was called for this connection
     bool closing_ = false;  // being destroyed: no more events
 
     HWND cmdSetup_ = nullptr;  // a child: destroyed with the control

@@ -24,8 +24,10 @@ public:
 
     // IPanel
     std::int16_t Index() const override { return index_; }
+    // A panel that is gone is not written to; its logic refreshes it on the
+    // first tick after it is back.
     void RefreshData() override {
-        if (logic_) logic_->RefreshData();
+        if (logic_ && !gone_) logic_->RefreshData();
     }
     void ReloadSetup() override {
         if (!logic_) return;
@@ -44,6 +46,29 @@ public:
         return false;
     }
     void Splash() override { control_.Splash(); }
+    bool DeviceConnected() const override { return control_.Connected(); }
+    std::string DevicePath() const override { return control_.DevicePath(); }
+    void DeviceGone(const std::string& status, bool serverGone) override {
+        gone_ = true;
+        control_.ReleaseDevice(serverGone);
+        control_.SetStatusText(status);
+    }
+    void ShowStatus(const std::string& status) override { control_.SetStatusText(status); }
+    bool Reconnect(const std::string& path, std::string& error) override {
+        if (!control_.Connect(path)) {
+            error = control_.ConnectError();
+            return false;
+        }
+        gone_ = false;
+        control_.SetStatusText("");
+        Refresh();
+        return true;
+    }
+    void Refresh() override {
+        control_.ResendAll();
+        if (logic_ && services_.State.SimConnected) GetPositions();
+    }
+    unsigned long ServerProcessId() const override { return control_.ServerProcessId(); }
     // A new logic object, started.
     void StartUp() override {
         logic_ = NewLogic();
@@ -54,6 +79,9 @@ protected:
     PanelObjectBase(app::win32::PanelServices& services, std::int16_t index) : services_(services), index_(index) {
         const config::cSetupHolder& setup = services.Configuration.Setup();
         control_.SetReaderPriority(setup.RelayboxPriority(), setup.RelayboxAffinity());
+        control_.OnDeviceFailed = [this] {
+            if (services_.DeviceFailed) services_.DeviceFailed(*this);
+        };
     }
 
     // A logic that carries out actions gets the link, the action target and
@@ -92,6 +120,7 @@ protected:
     const std::int16_t index_;
     ControlT control_;
     std::unique_ptr<LogicT> logic_;
+    bool gone_ = false;  // the device went away and is not back yet
 };
 
 } // namespace orvex::panels

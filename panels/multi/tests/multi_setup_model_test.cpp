@@ -57,6 +57,11 @@ TEST_F(SetupModelTest, RefusedIndexOrValueIsReported) {
     EXPECT_FALSE(StoreSlotAction(holder, SetupSlot::Selector, 0, EventAction{actions::kNone}));
     EXPECT_FALSE(StoreSlotAction(holder, SetupSlot::RotUp, kAlt, EventAction{actions::kVKey, 1, 1, 40000}));
     EXPECT_EQ(SlotAction(holder, SetupSlot::Click, 9).Kind, actions::kNone);
+    // A custom action is stored with all its fields.
+    EventAction control;
+    ASSERT_EQ(actions::ReadActionText("Control,66587,-7", control), actions::ReadResult::Read);
+    EXPECT_TRUE(StoreSlotAction(holder, SetupSlot::FlapsUp, 0, control));
+    EXPECT_EQ(holder.FlapsAction(kUp), control);
 }
 
 TEST(SetupModel, SlidersKeepHandSetValuesUntilMoved) {

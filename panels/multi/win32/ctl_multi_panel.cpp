@@ -26,7 +26,7 @@ constexpr int kHeight = 191;  // 2865 twips
 // Mode selector, its position names round it and the mode labels.
 constexpr int kSelectorX = 100, kSelectorY = 72, kSelectorRadius = 20, kNeedleLength = 27;
 constexpr int kLabelRadiusX = 64, kLabelRadiusY = 50;
-constexpr int kSelectorRight = 164, kSelectorBottom = 130;
+constexpr int kSelectorBottom = 130;
 constexpr int kModeLeft = 168, kModeRight = 222;
 // The two rows: row 0 upper, row 1 lower.
 constexpr int kRowLeft = 226, kRowRight = 386;

@@ -75,6 +75,8 @@ public:
     // An input report as the reader delivers it.
     void OnRawInput(const std::array<std::uint8_t, 4>& report);
 
+    void ResendAll() override { SendReport(); }
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 

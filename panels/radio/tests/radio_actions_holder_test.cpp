@@ -71,7 +71,10 @@ TEST_F(HolderFixture, MissingFileOrEmptySectionGivesTheDefaults) {
     ExpectDefaults(holder);
     EXPECT_TRUE(messages.shown.empty());
 
+    // The file is the one loaded until the next load.
     config.CurrentProfile = "B737";
+    EXPECT_EQ(holder.FilePath(), kProfile);
+    holder.LoadSetup();
     EXPECT_EQ(holder.FilePath(), kFolder + "\\B737.ini");
 }
 

@@ -39,6 +39,11 @@ TEST_F(SetupModelTest, EachSlotEditsItsOwnRecordOfThePosition) {
     }
     // Nothing is stored for a position out of range.
     EXPECT_FALSE(StoreSlotAction(holder, SetupSlot::Click, kPositionCount, EventAction{actions::kNone, 0, 0, 0}));
+    // A custom action is stored with all its fields.
+    EventAction step;
+    ASSERT_EQ(actions::ReadActionText("Step,0x66C0,8,-3,-9223372036854775808,40,1", step), actions::ReadResult::Read);
+    EXPECT_TRUE(StoreSlotAction(holder, SetupSlot::InnerUp, kAdf, step));
+    EXPECT_EQ(holder.RotAction(kInnerRing, kUp, kAdf), step);
 }
 
 TEST(SetupModel, SliderShowsAndKeepsAccelerations) {

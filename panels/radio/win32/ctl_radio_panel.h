@@ -64,6 +64,7 @@ public:
     bool Connect(const std::string& path);
 
     void TurnOffDisplay() override;
+    void ResendAll() override { SendReport(); }
     // Numbers go through NumberToDisplayText (radio_display.h) first.
     void WriteDisplay(const std::optional<std::string>& activeUpper, const std::optional<std::string>& standbyUpper,
                       const std::optional<std::string>& activeLower,

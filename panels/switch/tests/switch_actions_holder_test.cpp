@@ -119,6 +119,10 @@ TEST_F(HolderFixture, FieldAccessorsRefuseWhatDoesNotFit) {
     key.Field3 = 300;
     EXPECT_FALSE(StoreSwitchAction(holder, kNav, kStateOn, key));
     EXPECT_EQ(holder.GetSwitchActions(kNav, kStateOn, 3), 97);
+    actions::EventAction toggle;
+    ASSERT_EQ(actions::ReadActionText("Toggle,0x0D0C,2,0x8", toggle), actions::ReadResult::Read);
+    EXPECT_TRUE(StoreSwitchAction(holder, kTaxi, kStateOn, toggle));
+    EXPECT_EQ(holder.SwitchAction(kTaxi, kStateOn), toggle) << "custom fields too";
     EXPECT_EQ(&OptionValue(holder, SwitchOption::RetractableGear), &holder.RetractableGear);
     EXPECT_EQ(&OptionValue(holder, SwitchOption::StarterSelector), &holder.SingleStarterSelector);
     EXPECT_STREQ(SwitchTabCaption(kGearDown), "GEAR DOWN");

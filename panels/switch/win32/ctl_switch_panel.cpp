@@ -136,6 +136,12 @@ void ctlSwitchPanel::ChangeLights(std::optional<std::int32_t> nose, std::optiona
     SendFeature(lastReport_.data(), lastReport_.size());
 }
 
+void ctlSwitchPanel::ResendAll() {
+    lastReport_ = lamps_.Buffer();
+    ++reportsSent_;
+    SendFeature(lastReport_.data(), lastReport_.size());
+}
+
 void ctlSwitchPanel::Splash() {
     // Green, both, then red on the nose, left and right lamp in turn; then dark.
     static constexpr std::int32_t kColours[3] = {kLampGreen, kLampBoth, kLampRed};

@@ -47,6 +47,7 @@ public:
                       std::optional<std::int32_t> right) override;
     // The start-up lamp show: each colour on each lamp in turn, 100 ms a step.
     void Splash();
+    void ResendAll() override;
     // Raises every position of the panel's last input report again, as the
     // first report does; nothing before the panel's first report.
     void GetPositions();

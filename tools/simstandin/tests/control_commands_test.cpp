@@ -104,14 +104,14 @@ TEST_F(Commands, StatsLogControlsAndClearlog) {
     block[0] = 9;
     standin.Exchange(block);
 
-    EXPECT_EQ(Run("stats"), "ok exchanges=3 rejected=1 malformed=1");
+    EXPECT_EQ(Run("stats"), "ok exchanges=3 rejected=1 malformed=1 late=0");
     EXPECT_EQ(Run("log"), "ok 3\n1 2 R:0x3304:4 W:0x3110:8\n2 2 R:0x3304:4 W:0x3110:8 rejected\n3 0 malformed");
     EXPECT_EQ(Run("log 1"), "ok 1\n3 0 malformed");
     EXPECT_EQ(Run("log 0"), "ok 0");
     EXPECT_EQ(Run("controls"), "ok 1\n7 -2");
     EXPECT_EQ(Run("buttons"), "ok 0");
     EXPECT_EQ(Run("clearlog"), "ok");
-    EXPECT_EQ(Run("stats"), "ok exchanges=0 rejected=0 malformed=0");
+    EXPECT_EQ(Run("stats"), "ok exchanges=0 rejected=0 malformed=0 late=0");
     EXPECT_EQ(Run("controls"), "ok 0");
     EXPECT_EQ(Run("log x").rfind("error ", 0), 0u);
 }

@@ -152,7 +152,7 @@ TEST_F(StandinProcess, BadBatchesAndBlocksAreAnsweredZeroAndTheStandinSurvives) 
 
     client.Read(0x3304, 4);
     EXPECT_EQ(client.Exchange(), 1u);
-    EXPECT_EQ(sim.Command("stats"), "ok exchanges=6 rejected=0 malformed=5");
+    EXPECT_EQ(sim.Command("stats"), "ok exchanges=6 rejected=0 malformed=5 late=0");
     EXPECT_EQ(sim.Command("log 3"), "ok 3\n4 0 unreadable\n5 0 unreadable\n6 1 R:0x3304:4");
 }
 
@@ -173,7 +173,7 @@ TEST_F(StandinProcess, RejectAndZerosFaults) {
     at = client.Read(0x3304, 4);
     EXPECT_EQ(client.Exchange(), 1u);
     EXPECT_EQ(client.Data(at, 4), (std::vector<uint8_t>{0x00, 0x00, 0x05, 0x40}));
-    EXPECT_EQ(sim.Command("stats"), "ok exchanges=3 rejected=1 malformed=0");
+    EXPECT_EQ(sim.Command("stats"), "ok exchanges=3 rejected=1 malformed=0 late=0");
 
     ASSERT_TRUE(sim.Ok("fault simid 7"));
     ASSERT_TRUE(sim.Ok("fault version 0x19980004"));
@@ -207,7 +207,7 @@ TEST_F(StandinProcess, HangHoldsTheWindowUntilUnhangOrItsDeadline) {
     ASSERT_TRUE(client.Send(5000, answer));
     EXPECT_EQ(answer, 1u);
     EXPECT_GE(MsSince(t0), 350);
-    EXPECT_EQ(sim.Command("stats"), "ok exchanges=3 rejected=0 malformed=0");
+    EXPECT_EQ(sim.Command("stats"), "ok exchanges=3 rejected=0 malformed=0 late=0");
 }
 
 TEST_F(StandinProcess, WindowClosesAndOpensAgainUnderEitherClass) {

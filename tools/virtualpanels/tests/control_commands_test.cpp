@@ -113,7 +113,7 @@ TEST_F(Commands, FeatureReportsAreCheckedKeptAndCounted) {
     EXPECT_FALSE(radio.WriteFeature(display.data(), display.size())) << "unknown id";
     EXPECT_EQ(Run("writes 1"), "ok 1");
     EXPECT_EQ(Run("feature 1"), "ok 0001" + std::string(42, 'F'));
-    EXPECT_EQ(Run("stats 1"), "ok writes=1 rejected=2 reads=0 reports=0 plugged");
+    EXPECT_EQ(Run("stats 1"), "ok writes=1 rejected=2 reads=0 reports=0 opens=0 plugged");
 
     PanelModel& bip = bank.Find(4)->model;
     const uint8_t tiles[7] = {0xB8, 1, 2, 3, 4, 5, 6};
@@ -160,4 +160,39 @@ TEST_F(Commands, UnpluggedPanelsSendNothing) {
         if (auto r = Apply(bank, turn.steps[i])) reports.push_back(*r);
     }
     EXPECT_EQ(reports.size(), 2u);
+}
+
+TEST_F(Commands, PowerCycleKeepsThePathButForgetsWhatThePanelShowed) {
+    const std::string path = bank.Find(1)->path;
+    const uint8_t report[23] = {0, 1, 2, 3};
+    ASSERT_TRUE(bank.Find(1)->model.WriteFeature(report, sizeof(report)));
+    Run("switch 1 0x4000 on");
+
+    Plan plan = Interpret(bank, "powercycle 1 250");
+    EXPECT_EQ(plan.reply, "ok");
+    ASSERT_EQ(plan.steps.size(), 2u);
+    EXPECT_EQ(plan.steps[1].atMs, 250);
+    Apply(bank, plan.steps[0]);
+    EXPECT_FALSE(bank.Find(1)->present);
+    EXPECT_TRUE(bank.Find(1)->model.LastFeature(0).empty()) << "dark until told again";
+    Apply(bank, plan.steps[1]);
+    EXPECT_TRUE(bank.Find(1)->present);
+    EXPECT_EQ(bank.Find(1)->path, path);
+    EXPECT_EQ(bank.Find(1)->model.Positions() & 0x4000, 0x4000u) << "its switches stay";
+    EXPECT_EQ(Run("powercycle 1 -5"), "error bad time -5");
+}
+
+TEST_F(Commands, ReplugGivesANewPathWithTheSameIdsEachTime) {
+    const std::string first = bank.Find(2)->path;
+    Run("replug 2 0");
+    const std::string second = bank.Find(2)->path;
+    Run("replug 2");
+    const std::string third = bank.Find(2)->path;
+    EXPECT_NE(second, first);
+    EXPECT_NE(third, second);
+    EXPECT_EQ(second, "\\\\?\\hid#vid_06a3&pid_0d06&virt#2r1#{4d1e55b2-f16f-11cf-88cb-001111000030}");
+    EXPECT_EQ(second.substr(0, 26), first.substr(0, 26)) << "IDs at their places";
+    EXPECT_TRUE(bank.Find(2)->present);
+    EXPECT_EQ(Run("opens 2"), "ok 0");
+    EXPECT_NE(Run("stats 2").find(" opens=0 "), std::string::npos);
 }
