@@ -50,7 +50,6 @@ bool SaveKey(IIniStore& store, const std::string& path, const std::string& secti
         }
         return true;
     }
-    if (now == SeenText::Same) return true;  // the file says this already, in its own words
     // A line of the name in another case would take the value and keep its
     // own spelling, which the loader does not see: it goes first.
     if (!now && store.ReadString(path, section, key, kAbsent) != kAbsent)

@@ -22,8 +22,9 @@ using ReadSeenText = std::function<SeenText(const std::string& text)>;
 
 // Saves one key: `text` is what to store, `isDefault` whether the value is
 // the default (the one the loader falls back to); a default value is not
-// stored unless `text` is given (keys written whatever their value). False
-// when a write or delete failed.
+// stored unless `text` is given (keys written whatever their value). A key
+// that is stored is written as `text`, under the exact name. False when a
+// write or delete failed.
 bool SaveKey(IIniStore& store, const std::string& path, const std::string& section, const std::string& key,
              const std::optional<std::string>& text, bool isDefault, const ReadSeenText& read);
 

@@ -47,9 +47,11 @@ TEST(ActionFiles, MalformedKeysKeepDefaultsAndTheRestRoundTrips) {
     LoadActions(where, rows); // loading again reports nothing new
     EXPECT_EQ(messages.shown.size(), 1u);
 
+    // The text that did not read stays while its record holds the default.
     SaveActions(where, rows);
     EXPECT_EQ(folder.Read("Default.ini"), "[Common]\r\nSpecialMode=NGX\r\n"
                                           "[SwitchPanel1]\r\n"
+                                          "SwitchBATOn=VKey,66,3\r\n"
                                           "SwitchBATOff=VButton,64,2\r\n"
                                           "SwitchALTOn=VKey,65,1,97\r\n"
                                           "SwitchALTOff=None\r\n"

@@ -51,9 +51,18 @@ public:
         read.insert(k);
         return store_.ReadString(p, s, k, d);
     }
+    std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& p,
+                                                                 const std::string& s) override {
+        return store_.ReadSection(p, s);
+    }
     bool WriteString(const std::string& p, const std::string& s, const std::string& k, const std::string& v) override {
         return store_.WriteString(p, s, k, v);
     }
+    bool WriteSection(const std::string& p, const std::string& s,
+                      const std::vector<std::pair<std::string, std::string>>& e) override {
+        return store_.WriteSection(p, s, e);
+    }
+    bool CanWrite(const std::string& p) override { return store_.CanWrite(p); }
     bool DeleteKey(const std::string& p, const std::string& s, const std::string& k) override {
         return store_.DeleteKey(p, s, k);
     }
