@@ -102,11 +102,17 @@ bool PanelReader::Start(const std::string& path, long timeoutMs, ReportHandler o
         if (error.empty()) error = "The panel's reader could not be started.";
         return false;
     };
+    // The server's process id is learnt now, while the server certainly
+    // answers: a server that ends before its reader is watched must still
+    // be known as the one this reader belonged to.
+    LONG processId = 0;
+    HRESULT hr = reader->get_ProcessID(&processId);
+    if (FAILED(hr) || processId == 0) return fail(FAILED(hr) ? hr : E_FAIL);
     if (priority) {
         reader->put_Priority(priority->Priority);
         reader->put_Affinity(priority->Affinity);
     }
-    HRESULT hr = reader->put_HiddTimeout(timeoutMs);
+    hr = reader->put_HiddTimeout(timeoutMs);
     if (FAILED(hr)) return fail(hr);
     com::Bstr bstrPath(path);
     hr = reader->put_DevicePathName(bstrPath.Get());
@@ -126,6 +132,7 @@ bool PanelReader::Start(const std::string& path, long timeoutMs, ReportHandler o
     eventPoint_ = point;
     eventCookie_ = cookie;
     sink_ = sink;
+    serverProcessId_ = static_cast<unsigned long>(processId);
     hr = reader_->StartThread();
     if (FAILED(hr)) {
         Release();
@@ -146,11 +153,7 @@ void PanelReader::Stop(const std::function<void()>& pump) {
     Release();
 }
 
-unsigned long PanelReader::ServerProcessId() const {
-    LONG id = 0;
-    if (!reader_ || FAILED(reader_->get_ProcessID(&id))) return 0;
-    return static_cast<unsigned long>(id);
-}
+unsigned long PanelReader::ServerProcessId() const { return reader_ ? serverProcessId_ : 0; }
 
 void PanelReader::Abandon() noexcept {
     Detach();
@@ -161,6 +164,7 @@ void PanelReader::Abandon() noexcept {
     if (sink_) ::CoDisconnectObject(static_cast<IDispatch*>(sink_.Get()), 0);
     sink_.Reset();
     reader_.Reset();
+    serverProcessId_ = 0;
 }
 
 void PanelReader::Release() noexcept {
@@ -170,6 +174,7 @@ void PanelReader::Release() noexcept {
     eventCookie_ = 0;
     sink_.Reset();
     reader_.Reset();
+    serverProcessId_ = 0;
 }
 
 } // namespace orvex::relaybox

@@ -60,8 +60,8 @@ public:
     // run that carry the server's last calls.
     void Stop(const std::function<void()>& pump = nullptr);
     bool Running() const { return static_cast<bool>(reader_); }
-    // The server's process id (0 when there is no reader or it cannot be
-    // asked).
+    // The server's process id, learnt when the reader started (0 when there
+    // is no reader); it is known also after the server has ended.
     unsigned long ServerProcessId() const;
     // Lets go of a reader whose server has ended, without calling it.
     void Abandon() noexcept;
@@ -75,6 +75,7 @@ private:
     DWORD eventCookie_ = 0;
     com::ComPtr<Sink> sink_;
     FailureHandler onFailure_;
+    unsigned long serverProcessId_ = 0;
 };
 
 } // namespace orvex::relaybox

@@ -626,10 +626,15 @@ TEST_F(PanelsComeAndGo, RelayboxThatEndsIsStartedAgainAndEveryPanelReconnects) {
     ASSERT_TRUE(WaitDisplays("123.45|118.00|123.45|118.00"));
     ASSERT_TRUE(KnobTunes(1));
 
+    const unsigned long server = Panel(1).ServerProcessId();
+    ASSERT_NE(server, 0u);
     // Killed; under Wine its class registration dies with the prefix's rpcss.
     const ULONGLONG killed = ::GetTickCount64();
     EndProcesses("Relaybox.exe");
     EndProcesses("rpcss.exe");
+    // The reader still knows which server it had: a server that ends before
+    // the watcher looks at it is still found to be the one that ended.
+    EXPECT_EQ(Panel(1).ServerProcessId(), server);
     ASSERT_TRUE(PumpUntil([&] { return !Panel(1).DeviceConnected(); }, 2000)) << "noticed within two seconds";
     // Input works again: a knob turn reaches the simulator.
     bool works = false;
