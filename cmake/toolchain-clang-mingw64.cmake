@@ -24,4 +24,7 @@ list(GET _gcc_dirs 0 _gcc)
 set(CMAKE_CXX_FLAGS_INIT "-femulated-tls -isystem ${_gcc}/include/c++ -isystem ${_gcc}/include/c++/${_triple}")
 set(CMAKE_C_FLAGS_INIT "-femulated-tls")
 # lld takes archives in any order: winpthread may come first.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${_gcc} -lwinpthread")
+# libstdc++ 12 defines std::type_info::operator== out of line in its static
+# library, while clang also emits the inline C++20 definition into every
+# object that compares types: both are the same function, so lld may keep one.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${_gcc} -lwinpthread -Wl,--allow-multiple-definition")
