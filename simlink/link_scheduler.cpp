@@ -281,19 +281,11 @@ LinkAnswer LinkScheduler::Exchange(int32_t& result) {
     return lastOk_ ? LinkAnswer::Ok : LinkAnswer::Failed;
 }
 
-void LinkScheduler::Close() {
-    Service();
-    staging_->Clear();
-    open_ = false;
-    if (inFlight_) {
-        closePending_ = true;
-        return;
-    }
-    Submit(LinkBatch::Kind::Close, false);
-    if (WaitUntil(flightStart_, kQuickWaitMs)) Finish();
-}
+void LinkScheduler::Close() { Release(LinkBatch::Kind::Close); }
 
-void LinkScheduler::Reset() {
+void LinkScheduler::Reset() { Release(LinkBatch::Kind::Reset); }
+
+void LinkScheduler::Release(LinkBatch::Kind kind) {
     Service();
     staging_->Clear();
     open_ = false;
@@ -302,7 +294,7 @@ void LinkScheduler::Reset() {
         closePending_ = true;
         return;
     }
-    Submit(LinkBatch::Kind::Reset, false);
+    Submit(kind, false);
     if (WaitUntil(flightStart_, kQuickWaitMs)) Finish();
 }
 

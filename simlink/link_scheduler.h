@@ -146,6 +146,9 @@ public:
     uint64_t Batches() const { return batches_; }
 
 private:
+    // Close and Reset: the staged batch goes, and the handles are released
+    // now or, with an exchange in flight, right after it.
+    void Release(LinkBatch::Kind kind);
     bool Fail(int32_t& result, int32_t code) {
         result = code;
         return false;
