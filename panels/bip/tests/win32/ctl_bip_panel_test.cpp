@@ -50,13 +50,16 @@ std::string Legend(const ctlBIPPanel& control, int tile) {
 
 TEST_F(BipControlTest, FadesInThenSendsTileReportsOnlyWhenATileChanges) {
     ExpectFixedSize();
+    int failures = 0;
+    control->OnDeviceFailed = [&] { ++failures; };
     ConnectPanel();
     // Brightness 0, the two 7-byte blanking buffers, then 5 ... 100. The
     // virtual panel takes only 2-byte brightness reports, so it counts the
-    // blanking buffers as refused.
+    // blanking buffers as refused; a refused blanking is no lost panel.
     EXPECT_EQ(panels.LastFeature(1, kBrightnessReportId), (Bytes{0xB2, 100}));
     EXPECT_EQ(Writes(), 21u);
     EXPECT_NE(panels.Command("stats 1").find("rejected=2"), std::string::npos) << panels.Command("stats 1");
+    EXPECT_EQ(failures, 0);
     EXPECT_TRUE(Tiles().empty()) << "no tile report before the first tile operation";
 
     control->TurnPanel(kTileDark);
