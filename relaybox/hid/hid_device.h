@@ -51,6 +51,13 @@ public:
     // Reads one input report of `size` bytes, waiting at most `timeoutMs`.
     // On Timeout the pending read is cancelled, so nothing is left in flight.
     virtual ReadStatus ReadReport(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) = 0;
+    // The same, but the wait also ends, as a time-out, when a message for
+    // the calling thread arrives (a client's call to a server object whose
+    // loop is reading): the read is cancelled as on a time-out. No report is
+    // lost by that: the device keeps them for the handle until read.
+    virtual ReadStatus ReadReportOrMessage(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) {
+        return ReadReport(buffer, size, timeoutMs);
+    }
     // Feature reports: byte 0 is the report id.
     virtual bool SetFeature(const uint8_t* report, uint32_t size) = 0;
     virtual bool GetFeature(uint8_t* report, uint32_t size) = 0;

@@ -1,7 +1,7 @@
 // cPanelIO: one panel's reader. StartThread opens the device and queues the
 // object; its loop then runs on the object's own thread, reads 4-byte input
-// reports with a bounded wait, lets the client's calls run once per pass and
-// raises RawInput.
+// reports with a bounded wait that a client's call ends early, lets the
+// client's calls run once per pass and raises RawInput.
 #include "relaybox/server/device_access.h"
 #include "relaybox/server/objects.h"
 #include "relaybox/server/start_queue.h"
@@ -90,11 +90,14 @@ public:
         bool failed = false;
         while (!stopRequested_) {
             const uint32_t wait = static_cast<uint32_t>(std::max<LONG>(hiddTimeout_, 0));
-            // Waits at most the time-out. A failed read means the device is
-            // gone (unplugged, or it lost power): its handle never reads
-            // again, so the loop ends and tells the client, which opens the
-            // device anew when it is back.
-            const hid::ReadStatus status = device->ReadReport(report, kReportSize, wait);
+            // Waits at most the time-out; a client's call (StopThread, a
+            // property, the release) ends the wait early, so that it is
+            // served at once and the client's thread, which waits for it,
+            // is not held up to a whole time-out. A failed read means the
+            // device is gone (unplugged, or it lost power): its handle never
+            // reads again, so the loop ends and tells the client, which
+            // opens the device anew when it is back.
+            const hid::ReadStatus status = device->ReadReportOrMessage(report, kReportSize, wait);
             PumpPendingMessages(stopRequested_);
             if (status == hid::ReadStatus::Report) RaiseRawInput(report);
             if (status == hid::ReadStatus::Failed && !stopRequested_) {

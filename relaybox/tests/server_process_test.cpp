@@ -216,6 +216,26 @@ TEST_F(ServerTest, SilentPanelRaisesNothingWhileItsReadsTimeOut) {
     StopReader();
 }
 
+// A client's call to a reader whose loop waits for a silent panel is served
+// at once, not after the rest of the wait: the client's thread (Orvex's
+// window) waits for it. Input still arrives afterwards.
+TEST_F(ServerTest, ACallReachesAReaderAtOnceWhileItWaitsForInput) {
+    StartPanels("--radio 1");
+    ASSERT_NO_FATAL_FAILURE(StartReader(1, 6000));
+    for (int i = 0; i < 3; ++i) {
+        const ULONGLONG before = ::GetTickCount64();
+        LONG timeout = 0;
+        ASSERT_EQ(reader->get_HiddTimeout(&timeout), S_OK);
+        EXPECT_EQ(timeout, 6000);
+        EXPECT_LT(::GetTickCount64() - before, 2000u) << "call " << i;
+    }
+    ASSERT_TRUE(panels.Ok("input 1 00000001"));
+    EXPECT_TRUE(PumpUntil([&] { return RawInputs() == 1; }, 3000));
+    const ULONGLONG before = ::GetTickCount64();
+    StopReader();
+    EXPECT_LT(::GetTickCount64() - before, 2000u) << "the stop too";
+}
+
 TEST_F(ServerTest, UnpluggedPanelEndsTheLoopAndTellsTheClientOnce) {
     StartPanels("--radio 1");
     ASSERT_NO_FATAL_FAILURE(StartReader(1, 300));

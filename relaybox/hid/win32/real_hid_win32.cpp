@@ -20,6 +20,10 @@ namespace orvex::hid {
 
 namespace {
 
+// The messages that end a read's wait early: posted and sent ones (COM
+// delivers a client's calls so); timers do not.
+constexpr DWORD kWakeMessages = QS_POSTMESSAGE | QS_SENDMESSAGE;
+
 using win32::UniqueFile;
 using win32::UniqueHandle;
 
@@ -94,6 +98,22 @@ public:
     }
 
     ReadStatus ReadReport(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) override {
+        return Read(buffer, size, timeoutMs, false);
+    }
+    ReadStatus ReadReportOrMessage(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) override {
+        return Read(buffer, size, timeoutMs, true);
+    }
+
+    bool SetFeature(const uint8_t* report, uint32_t size) override {
+        return ::HidD_SetFeature(file_.get(), const_cast<uint8_t*>(report), size) != FALSE;
+    }
+
+    bool GetFeature(uint8_t* report, uint32_t size) override {
+        return ::HidD_GetFeature(file_.get(), report, size) != FALSE;
+    }
+
+private:
+    ReadStatus Read(uint8_t* buffer, uint32_t size, uint32_t timeoutMs, bool wakeOnMessage) {
         if (!overlapped_) {
             DWORD got = 0;
             if (::ReadFile(file_.get(), buffer, size, &got, nullptr)) return ReadStatus::Report;
@@ -112,7 +132,10 @@ public:
             ::Sleep(timeoutMs);  // the device is gone: pace the caller's loop
             return ReadStatus::Failed;
         }
-        const DWORD wait = ::WaitForSingleObject(event_.get(), timeoutMs);
+        HANDLE event = event_.get();
+        const DWORD wait = wakeOnMessage ? ::MsgWaitForMultipleObjectsEx(1, &event, timeoutMs, kWakeMessages,
+                                                                        MWMO_INPUTAVAILABLE)
+                                         : ::WaitForSingleObject(event, timeoutMs);
         if (wait == WAIT_OBJECT_0)
             return ::GetOverlappedResult(file_.get(), &ov, &got, FALSE) ? ReadStatus::Report : ReadStatus::Failed;
         // Cancel and wait until the read has really ended: the buffer must not
@@ -120,18 +143,9 @@ public:
         ::CancelIo(file_.get());
         const BOOL done = ::GetOverlappedResult(file_.get(), &ov, &got, TRUE);
         if (done) return ReadStatus::Report;
-        return wait == WAIT_TIMEOUT ? ReadStatus::Timeout : ReadStatus::Failed;
+        return wait == WAIT_TIMEOUT || wait == WAIT_OBJECT_0 + 1 ? ReadStatus::Timeout : ReadStatus::Failed;
     }
 
-    bool SetFeature(const uint8_t* report, uint32_t size) override {
-        return ::HidD_SetFeature(file_.get(), const_cast<uint8_t*>(report), size) != FALSE;
-    }
-
-    bool GetFeature(uint8_t* report, uint32_t size) override {
-        return ::HidD_GetFeature(file_.get(), report, size) != FALSE;
-    }
-
-private:
     UniqueFile file_;
     bool overlapped_;
     UniqueHandle event_;

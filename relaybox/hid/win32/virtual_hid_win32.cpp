@@ -49,6 +49,13 @@ public:
     }
 
     ReadStatus ReadReport(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) override {
+        return Read(buffer, size, timeoutMs, false);
+    }
+    ReadStatus ReadReportOrMessage(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) override {
+        return Read(buffer, size, timeoutMs, true);
+    }
+
+    ReadStatus Read(uint8_t* buffer, uint32_t size, uint32_t timeoutMs, bool wakeOnMessage) {
         const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
         if (!reports_.empty()) return Deliver(buffer, size);
         if (broken_ || !Send({Op::Read, {}})) return Pace(deadline);
@@ -57,7 +64,7 @@ public:
             const ULONGLONG now = ::GetTickCount64();
             const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
             bool timedOut = false;
-            auto m = Receive(left, timedOut);
+            auto m = Receive(left, timedOut, wakeOnMessage);
             if (m && m->op == Op::InputReport) {
                 Keep(m->body);
                 return Deliver(buffer, size);
@@ -132,11 +139,16 @@ private:
 
     // Waits for one overlapped operation; on time-out cancels it and waits for
     // the cancel, so the buffer is free when this returns.
-    bool Finish(OVERLAPPED& ov, DWORD timeoutMs, DWORD& bytes, bool& timedOut) {
-        const DWORD wait = ::WaitForSingleObject(event_.get(), timeoutMs);
+    // `wakeOnMessage`: a message for the thread ends the wait as a time-out.
+    bool Finish(OVERLAPPED& ov, DWORD timeoutMs, DWORD& bytes, bool& timedOut, bool wakeOnMessage = false) {
+        HANDLE event = event_.get();
+        const DWORD wait =
+            wakeOnMessage
+                ? ::MsgWaitForMultipleObjectsEx(1, &event, timeoutMs, QS_POSTMESSAGE | QS_SENDMESSAGE, MWMO_INPUTAVAILABLE)
+                : ::WaitForSingleObject(event, timeoutMs);
         if (wait != WAIT_OBJECT_0) {
             ::CancelIo(pipe_.get());
-            timedOut = wait == WAIT_TIMEOUT;
+            timedOut = wait == WAIT_TIMEOUT || wait == WAIT_OBJECT_0 + 1;
         }
         if (::GetOverlappedResult(pipe_.get(), &ov, &bytes, TRUE)) {
             timedOut = false;
@@ -165,7 +177,7 @@ private:
         return true;
     }
 
-    std::optional<Message> Receive(DWORD timeoutMs, bool& timedOut) {
+    std::optional<Message> Receive(DWORD timeoutMs, bool& timedOut, bool wakeOnMessage = false) {
         timedOut = false;
         OVERLAPPED ov{};
         ov.hEvent = event_.get();
@@ -175,7 +187,7 @@ private:
             return std::nullopt;
         }
         DWORD got = 0;
-        if (!Finish(ov, timeoutMs, got, timedOut)) return std::nullopt;
+        if (!Finish(ov, timeoutMs, got, timedOut, wakeOnMessage)) return std::nullopt;
         auto m = Decode(buffer_, got);
         if (!m) broken_ = true;  // not our protocol
         return m;

@@ -162,6 +162,11 @@ TEST_F(RadioControlTest, SplashWalksAZeroRoundThePanelThenBlanksIt) {
 // turned (or a selector moved) the moment a panel is back is not lost, and
 // positions read after Connect are followed by every later move.
 TEST_F(RadioControlTest, ANotchTurnedTheMomentConnectReturnsIsRead) {
+    // A second reader keeps the server running between the rounds.
+    RecordingEvents keeperEvents;
+    ctlRadioPanel keeper;
+    ASSERT_TRUE(keeper.Create(parent, 2, keeperEvents, nullptr, waitHost, 0, 200));
+    ASSERT_TRUE(keeper.Connect(panels.Path(1))) << keeper.ConnectError();
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(control->Connect(panels.Path(1))) << control->ConnectError();
         events.log.clear();
