@@ -21,7 +21,6 @@ using namespace orvex::config;
 using orvex::fuzzing::FuzzInput;
 using orvex::fuzzing::OtherSections;
 using orvex::fuzzing::ReadRecordingStore;
-using orvex::fuzzing::SectionLines;
 
 const std::string kFolder = "C:\\Fuzz";
 
@@ -39,9 +38,12 @@ bool NoDuplicates(const std::vector<std::string>& names) {
     return true;
 }
 
-std::string SetupValues(const cSetupHolder& setup) {
+// Every value of the setup; "Splash" only when asked for, as a save never
+// writes it.
+std::string SetupValues(const cSetupHolder& setup, bool withSplash = true) {
     std::string f;
-    for (int i = 0; i < cSetupHolder::kItemCount; ++i) f += std::to_string(setup.Get(static_cast<cSetupHolder::Item>(i))) + ",";
+    for (int i = 0; i < cSetupHolder::kItemCount; ++i)
+        if (withSplash || i != cSetupHolder::kSplash) f += std::to_string(setup.Get(static_cast<cSetupHolder::Item>(i))) + ",";
     return f;
 }
 
@@ -70,8 +72,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cConfiguration config(store, kFolder, messages, nullptr, NumberLocale{flags & 16 ? ',' : '.'});
     config.BeginStartUp();
     const bool started = config.FinishStartUp();
-    // The conversion moves files; it never loses or changes one.
-    FUZZ_CHECK(AllFiles(store, files) == filesBefore);
+    // The conversion moves files; it never loses or changes one. Once it
+    // has moved the old Orvex.ini to Default.ini, a new Orvex.ini holds the
+    // general setup read from the old one, and nothing else.
+    const std::vector<std::string> profileFiles(files.begin() + 1, files.end());
+    if (AllFiles(store, files) != filesBefore) {
+        FUZZ_CHECK(started && AllFiles(store, profileFiles) == filesBefore);
+        FUZZ_CHECK(store.SectionNames(orvexIni) == std::vector<std::string>{kGeneralSetupSection});
+        cSetupHolder written(store, orvexIni, nullptr, nullptr, nullptr, config.Locale());
+        written.LoadSetup();
+        FUZZ_CHECK(SetupValues(written, false) == SetupValues(config.Setup(), false));
+    }
     if (!started) {
         FUZZ_CHECK(!messages.answerOk);
         return 0;
@@ -85,7 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& name : config.colProfiles) FUZZ_CHECK(!name.empty());
     for (const std::string& title : config.colAircrafts) FUZZ_CHECK(config.IsKnownAircraft(title));
     const auto profiles = config.colProfiles;
-    const auto aircrafts = config.colAircrafts;
+    // Titles that cannot stand as a key are kept in a section of their own,
+    // read after the list of those that can: they load back after them,
+    // each group in its own order.
+    auto aircrafts = config.colAircrafts;
+    std::stable_partition(aircrafts.begin(), aircrafts.end(), cConfiguration::TitleFitsAsKey);
     std::vector<std::string> bound;
     for (const std::string& title : aircrafts) bound.push_back(config.GetAircraftProfile(title));
     config.SaveProfilesList();
@@ -104,18 +119,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string before = store.FileText(orvexIni);
     const std::string others = OtherSections(store, orvexIni, kGeneralSetupSection);
     setup.SaveSetup();
-    std::multiset<std::string> kept = SectionLines(store.FileText(orvexIni), kGeneralSetupSection);
-    for (const std::string& line : SectionLines(before, kGeneralSetupSection)) {
-        if (const auto it = kept.find(line); it != kept.end()) {
-            kept.erase(it);
-            continue;
-        }
-        const std::string key = line.substr(0, line.find('='));
-        const std::string value = line.substr(line.find('=') + 1, kMaxValueLength);
-        FUZZ_CHECK(recording.read.count(key) != 0);
-        FUZZ_CHECK(std::none_of(bad.entries.begin(), bad.entries.end(),
-                                [&](const auto& e) { return e.Key == key && e.Text == value; }));
-    }
+    orvex::fuzzing::CheckNothingNotUnderstoodLost(
+        before, store.FileText(orvexIni), kGeneralSetupSection, recording.read,
+        [&](const std::string& key, const std::string& value) {
+            return std::any_of(bad.entries.begin(), bad.entries.end(),
+                               [&](const auto& e) { return e.Key == key && e.Text == value; });
+        });
     FUZZ_CHECK(OtherSections(store, orvexIni, kGeneralSetupSection) == others);
 
     // Changed values save and load back the same.
