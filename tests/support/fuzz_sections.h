@@ -85,7 +85,8 @@ inline std::multiset<std::string> SectionLines(const std::string& fileText, cons
     bool inside = false;
     for (std::string_view line : config::SplitAll(fileText, '\n')) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!line.empty() && line.front() == '[') {
+        if (line.empty()) continue;  // after the last line break
+        if (line.front() == '[') {
             inside = config::EqualsNoCase(line.substr(1, line.size() - 2), section);
             continue;
         }
