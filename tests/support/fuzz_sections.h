@@ -40,15 +40,17 @@ inline std::int32_t ActionFieldFromInput(FuzzInput& in, int field) {
     return actions::kNone;
 }
 
-// The store, recording the names the loader reads.
+// The store, recording the names the loader reads while `recording` is on
+// (a save's own reads are not the loader's).
 class ReadRecordingStore final : public config::IIniStore {
 public:
     explicit ReadRecordingStore(config::MemoryIniStore& store) : store_(store) {}
     std::set<std::string> read;
+    bool recording = true;
 
     std::string ReadString(const std::string& p, const std::string& s, const std::string& k,
                            const std::string& d) override {
-        read.insert(k);
+        if (recording) read.insert(k);
         return store_.ReadString(p, s, k, d);
     }
     std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& p,
@@ -101,8 +103,8 @@ inline std::string LineKey(const std::string& line) { return line.substr(0, line
 // Checks that every line of the section that a save dropped or rewrote is
 // one the program understood, and that `reported(name, value)` says was not
 // reported as a bad value. That is a line of a name the loader read, in its
-// exact spelling or in another letter case when the section also held, or
-// now holds, the exact spelling: the store gives a name the value of its
+// exact spelling, or in another letter case when the section also held the
+// exact spelling, or now holds a name the save wrote in it: the store gives a name the value of its
 // first line in any case, so a save of the default removes each line the
 // loader would read next, and a save of a value replaces a line in another
 // case by the program's own spelling (the store would otherwise keep the
@@ -112,10 +114,13 @@ void CheckNothingNotUnderstoodLost(const std::string& before, const std::string&
                                    const std::set<std::string>& read, Reported reported) {
     const std::multiset<std::string> beforeLines = SectionLines(before, section);
     const std::multiset<std::string> afterLines = SectionLines(after, section);
-    std::set<std::string> exactNames;
+    // The program's names: those the loader read, and those the save wrote
+    // that the section did not hold.
+    std::set<std::string> beforeNames, exactNames;
+    for (const std::string& line : beforeLines) beforeNames.insert(LineKey(line));
     for (const auto* lines : {&beforeLines, &afterLines})
         for (const std::string& line : *lines)
-            if (read.count(LineKey(line)) != 0) exactNames.insert(LineKey(line));
+            if (read.count(LineKey(line)) != 0 || beforeNames.count(LineKey(line)) == 0) exactNames.insert(LineKey(line));
     std::multiset<std::string> kept = afterLines;
     for (const std::string& line : beforeLines) {
         const auto it = kept.find(line);
@@ -181,6 +186,7 @@ void RunSectionCase(const std::uint8_t* data, std::size_t size, Fingerprint fing
     loaded.LoadSetup();
     const std::string section = loaded.SectionName();
     const std::string others = OtherSections(store, path, section);
+    recording.recording = false;
     loaded.SaveSetup();
     CheckNothingNotUnderstoodLost(before, store.FileText(path), path, section, recording.read, messages);
     FUZZ_CHECK(OtherSections(store, path, section) == others);

@@ -193,6 +193,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     setup.LoadSetup();
     const std::string before = store.FileText(orvexIni);
     const std::string others = OtherSections(store, orvexIni, kGeneralSetupSection);
+    recording.recording = false;
     setup.SaveSetup();
     orvex::fuzzing::CheckNothingNotUnderstoodLost(
         before, store.FileText(orvexIni), kGeneralSetupSection, recording.read,
