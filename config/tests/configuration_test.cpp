@@ -225,6 +225,27 @@ TEST_F(ConfigFixture, AircraftTitlesOfAnyTextRoundTrip) {
     EXPECT_EQ(again.GetAircraftProfile("A%3DB"), "Heavy");
 }
 
+// The stand-in for the profile functions that every test above relies on:
+// paths match in any case, and a file moved or deleted is gone at once
+// (the store remembers the file it found last).
+TEST(MemoryIniStore, PathsMatchInAnyCaseAndAFileMovedOrDeletedIsGone) {
+    MemoryIniStore store;
+    store.SetFileText("C:\\A\\One.ini", "[S]\nK=1\n");
+    EXPECT_EQ(store.ReadString("c:\\a\\ONE.INI", "s", "k", ""), "1");
+    ASSERT_TRUE(store.MoveFileTo("C:\\A\\One.ini", "C:\\A\\Two.ini"));
+    EXPECT_FALSE(store.FileExists("C:\\A\\One.ini"));
+    EXPECT_EQ(store.ReadString("C:\\A\\One.ini", "S", "K", "none"), "none");
+    EXPECT_EQ(store.ReadString("C:\\A\\two.ini", "S", "K", ""), "1");
+    store.SetFileText("C:\\A\\One.ini", "[S]\nK=2\n");
+    EXPECT_FALSE(store.MoveFileTo("C:\\A\\ONE.ini", "c:\\a\\TWO.ini")) << "the target exists";
+    ASSERT_TRUE(store.DeleteFileAt("C:\\A\\TWO.INI"));
+    EXPECT_FALSE(store.DeleteFileAt("C:\\A\\Two.ini"));
+    EXPECT_EQ(store.ReadString("C:\\A\\Two.ini", "S", "K", "none"), "none");
+    EXPECT_TRUE(store.WriteString("C:\\A\\Two.ini", "S", "K", "3"));
+    EXPECT_EQ(store.FileText("c:\\a\\two.ini"), "[S]\r\nK=3\r\n");
+    EXPECT_EQ(store.ReadString("C:\\A\\One.ini", "S", "K", ""), "2");
+}
+
 TEST(ProfileNames, OnlyLettersAndDigits) {
     EXPECT_TRUE(cConfiguration::IsValidProfileName("B2"));
     EXPECT_TRUE(cConfiguration::IsValidProfileName(""));
