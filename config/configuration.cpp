@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -53,27 +54,30 @@ bool cConfiguration::FinishStartUp() {
     return true;
 }
 
-void cConfiguration::LoadProfilesList() {
-    colProfiles.clear();
-    unusableProfiles_.clear();
-    std::string untold;
-    for (const std::string& name : store_.KeyNames(IniPath(), kProfilesSection)) {
+std::vector<std::string> cConfiguration::TakenProfileNames(const std::vector<std::string>& keys,
+                                                          std::vector<std::string>& unusable) {
+    std::vector<std::string> names;
+    for (const std::string& name : keys) {
         // The list is keyed by name: a name listed twice (in any case) or a
         // hand-written "Default" key is taken once; "Default" goes last.
-        if (name.empty() || EqualsNoCase(name, kDefaultProfile) || ContainsNoCase(colProfiles, name) ||
-            ContainsNoCase(unusableProfiles_, name))
+        if (name.empty() || EqualsNoCase(name, kDefaultProfile) || ContainsNoCase(names, name) ||
+            ContainsNoCase(unusable, name))
             continue;
-        if (!IsUsableProfileName(name)) {
-            unusableProfiles_.push_back(name);
-            if (!ContainsNoCase(unusableReported_, name)) {
-                unusableReported_.push_back(name);
-                untold += (untold.empty() ? "\"" : ", \"") + name + "\"";
-            }
-            continue;
-        }
-        colProfiles.push_back(name);
+        (IsUsableProfileName(name) ? names : unusable).push_back(name);
     }
+    return names;
+}
+
+void cConfiguration::LoadProfilesList() {
+    unusableProfiles_.clear();
+    colProfiles = TakenProfileNames(store_.KeyNames(IniPath(), kProfilesSection), unusableProfiles_);
     colProfiles.push_back(kDefaultProfile);
+    std::string untold;
+    for (const std::string& name : unusableProfiles_) {
+        if (ContainsNoCase(unusableReported_, name)) continue;
+        unusableReported_.push_back(name);
+        untold += (untold.empty() ? "\"" : ", \"") + name + "\"";
+    }
     if (!untold.empty())
         messages_.Show(kMessageTitle,
                        "The profile list in " + IniPath() + " holds names that cannot name a profile file: " + untold +
@@ -82,41 +86,87 @@ void cConfiguration::LoadProfilesList() {
                        true);
 }
 
+std::vector<cConfiguration::AircraftLine> cConfiguration::TakenAircraftLines() const {
+    const std::string path = IniPath();
+    std::vector<AircraftLine> lines;
+    std::set<std::string, LessNoCase> titles;
+    const auto take = [&](const char* section, const std::string& key, std::string title) {
+        if (title.empty() || !titles.insert(title).second) return;
+        lines.push_back({std::move(title), section, key});
+    };
+    for (const std::string& key : store_.KeyNames(path, kAircraftsSection)) take(kAircraftsSection, key, key);
+    for (const std::string& key : store_.KeyNames(path, kAircraftTitlesSection))
+        take(kAircraftTitlesSection, key, UnescapedTitle(key));
+    return lines;
+}
+
 void cConfiguration::LoadAircraftsList() {
     colAircrafts.clear();
     colAircraftProfiles.clear();
-    const std::string path = IniPath();
-    const auto take = [&](const std::string& section, const std::string& key, const std::string& title) {
-        if (title.empty() || colAircraftProfiles.count(title) != 0) return;
-        colAircrafts.push_back(title);
-        colAircraftProfiles[title] = store_.ReadString(path, section, key, "");
-    };
-    for (const std::string& title : store_.KeyNames(path, kAircraftsSection)) take(kAircraftsSection, title, title);
-    for (const std::string& key : store_.KeyNames(path, kAircraftTitlesSection))
-        take(kAircraftTitlesSection, key, UnescapedTitle(key));
+    for (const AircraftLine& line : TakenAircraftLines()) {
+        colAircrafts.push_back(line.Title);
+        colAircraftProfiles[line.Title] = store_.ReadString(IniPath(), line.Section, line.Key, "");
+    }
 }
 
+// The lists are saved by changing only what differs from the file: lines
+// the loader passes over (a name or title listed twice, a hand-written
+// "Default", names that cannot be used, values the profile list does not
+// use, comments) stay as the user wrote them, and a file that holds what
+// the program holds is not written at all.
 void cConfiguration::SaveProfilesList() {
     const std::string path = IniPath();
     IniSave save(store_);
-    save.DeleteSection(path, kProfilesSection);
+    std::vector<std::string> unusable;
+    for (const std::string& name : TakenProfileNames(save.KeyNames(path, kProfilesSection), unusable)) {
+        if (ContainsNoCase(colProfiles, name)) continue;
+        // A name no longer listed loses every line of it, in any case: one
+        // left behind would bring it back.
+        const std::vector<std::string> keys = save.KeyNames(path, kProfilesSection);
+        for (auto lines = std::count_if(keys.begin(), keys.end(), [&](const std::string& k) { return EqualsNoCase(k, name); });
+             lines > 0 && save.Ok(); --lines)
+            save.DeleteKey(path, kProfilesSection, name);
+    }
+    const std::vector<std::string> keys = save.KeyNames(path, kProfilesSection);
     for (const std::string& name : colProfiles)
-        if (name != kDefaultProfile) save.WriteString(path, kProfilesSection, name, " ");
-    // Names that cannot be used stay in the file as they were.
-    for (const std::string& name : unusableProfiles_) save.WriteString(path, kProfilesSection, name, " ");
+        if (!EqualsNoCase(name, kDefaultProfile) && !ContainsNoCase(keys, name))
+            save.WriteString(path, kProfilesSection, name, " ");
     save.Finish(&messages_);
 }
 
 void cConfiguration::SaveAircraftsList() {
     const std::string path = IniPath();
     IniSave save(store_);
-    save.DeleteSection(path, kAircraftsSection);
-    save.DeleteSection(path, kAircraftTitlesSection);
+    // A title no longer listed loses every line that gives it, in any case;
+    // the next line of the same title would otherwise bring it back.
+    // (Each pass removes one line: at most as many passes as there are.)
+    std::size_t passes = save.KeyNames(path, kAircraftsSection).size() + save.KeyNames(path, kAircraftTitlesSection).size();
+    for (bool removed = true; removed && passes > 0 && save.Ok(); --passes) {
+        removed = false;
+        for (const AircraftLine& line : TakenAircraftLines()) {
+            if (IsKnownAircraft(line.Title)) continue;
+            save.DeleteKey(path, line.Section, line.Key);
+            removed = true;
+            break;
+        }
+    }
+    std::map<std::string, AircraftLine, LessNoCase> taken;
+    for (AircraftLine& line : TakenAircraftLines()) taken.emplace(line.Title, std::move(line));
     for (const std::string& title : colAircrafts) {
-        auto it = colAircraftProfiles.find(title);
-        const std::string profile = it == colAircraftProfiles.end() ? "" : it->second;
-        if (TitleFitsAsKey(title)) save.WriteString(path, kAircraftsSection, title, profile);
-        else save.WriteString(path, kAircraftTitlesSection, EscapedTitle(title), profile);
+        const auto bound = colAircraftProfiles.find(title);
+        const std::string profile = bound == colAircraftProfiles.end() ? "" : bound->second;
+        if (const auto it = taken.find(title); it != taken.end()) {
+            // The line the loader takes changes only when its profile does
+            // (a value written quoted, or longer than a value can be read,
+            // is kept as it is).
+            const AircraftLine& line = it->second;
+            if (save.ReadString(path, line.Section, line.Key, "\n") != profile)
+                save.WriteString(path, line.Section, line.Key, profile);
+        } else if (TitleFitsAsKey(title)) {
+            save.WriteString(path, kAircraftsSection, title, profile);
+        } else {
+            save.WriteString(path, kAircraftTitlesSection, EscapedTitle(title), profile);
+        }
     }
     save.Finish(&messages_);
 }

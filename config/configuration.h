@@ -119,6 +119,21 @@ public:
     static std::string ConversionQuestion();
 
 private:
+    // A line of the aircraft list the loader takes: the title it gives and
+    // where it stands.
+    struct AircraftLine {
+        std::string Title, Section, Key;
+    };
+    // The lines the loader takes from the file, in the order it takes
+    // them: each title once, from its first line in any letter case.
+    std::vector<AircraftLine> TakenAircraftLines() const;
+    // The names the loader takes from the keys of the profile list, in file
+    // order: each name once (its first spelling), without "Default" and
+    // empty names; names that cannot name a profile file go to `unusable`
+    // instead, once each.
+    static std::vector<std::string> TakenProfileNames(const std::vector<std::string>& keys,
+                                                      std::vector<std::string>& unusable);
+
     IIniStore& store_;
     std::string folder_;
     IUserMessages& messages_;

@@ -26,8 +26,18 @@ std::string_view Unquoted(std::string_view t) {
 } // namespace
 
 MemoryIniStore::File* MemoryIniStore::Find(const std::string& path) {
-    auto it = files_.find(ToLowerAscii(path));
-    return it == files_.end() ? nullptr : &it->second;
+    // A run of calls names one file: the one found last is checked first.
+    if (lastFound_ && lastPath_ == path) return lastFound_;
+    auto it = files_.find(path);
+    if (it == files_.end()) return nullptr;
+    lastPath_ = path;
+    lastFound_ = &it->second;
+    return lastFound_;
+}
+
+void MemoryIniStore::Forget(const std::string& path) {
+    files_.erase(path);
+    lastFound_ = nullptr;
 }
 
 MemoryIniStore::Section* MemoryIniStore::FindSection(File& file, const std::string& name) {
@@ -64,7 +74,7 @@ bool MemoryIniStore::WriteSection(const std::string& path, const std::string& se
 }
 
 MemoryIniStore::Section* MemoryIniStore::Created(const std::string& path, const std::string& name) {
-    File& f = files_[ToLowerAscii(path)];
+    File& f = files_[path];
     if (Section* s = FindSection(f, name)) return s;
     f.push_back(Section{name, {}});
     return &f.back();
@@ -72,11 +82,11 @@ MemoryIniStore::Section* MemoryIniStore::Created(const std::string& path, const 
 
 bool MemoryIniStore::CanWrite(const std::string& path) { return !ReadOnly(path); }
 
-bool MemoryIniStore::ReadOnly(const std::string& path) const { return readOnly_.count(ToLowerAscii(path)) != 0; }
+bool MemoryIniStore::ReadOnly(const std::string& path) const { return readOnly_.count(path) != 0; }
 
 void MemoryIniStore::SetReadOnly(const std::string& path, bool readOnly) {
-    if (readOnly) readOnly_.insert(ToLowerAscii(path));
-    else readOnly_.erase(ToLowerAscii(path));
+    if (readOnly) readOnly_.insert(path);
+    else readOnly_.erase(path);
 }
 
 bool MemoryIniStore::WriteString(const std::string& path, const std::string& section, const std::string& key,
@@ -133,13 +143,15 @@ bool MemoryIniStore::MoveFileTo(const std::string& from, const std::string& to) 
     File* f = Find(from);
     if (!f || Find(to) || ReadOnly(from)) return false;
     File moved = std::move(*f);
-    files_.erase(ToLowerAscii(from));
-    files_[ToLowerAscii(to)] = std::move(moved);
+    Forget(from);
+    files_[to] = std::move(moved);
     return true;
 }
 
 bool MemoryIniStore::DeleteFileAt(const std::string& path) {
-    return !ReadOnly(path) && files_.erase(ToLowerAscii(path)) != 0;
+    if (ReadOnly(path) || !Find(path)) return false;
+    Forget(path);
+    return true;
 }
 
 void MemoryIniStore::SetFileText(const std::string& path, const std::string& text) {
@@ -164,12 +176,12 @@ void MemoryIniStore::SetFileText(const std::string& path, const std::string& tex
         if (!current || eq == std::string_view::npos) continue;
         current->Keys.emplace_back(std::string(Trim(line.substr(0, eq))), std::string(Trim(line.substr(eq + 1))));
     }
-    files_[ToLowerAscii(path)] = std::move(file);
+    files_[path] = std::move(file);
 }
 
 std::string MemoryIniStore::FileText(const std::string& path) const {
     std::string out;
-    auto it = files_.find(ToLowerAscii(path));
+    auto it = files_.find(path);
     if (it == files_.end()) return out;
     for (const auto& s : it->second) {
         out += "[" + s.Name + "]\r\n";
@@ -178,6 +190,6 @@ std::string MemoryIniStore::FileText(const std::string& path) const {
     return out;
 }
 
-void MemoryIniStore::RemoveFile(const std::string& path) { files_.erase(ToLowerAscii(path)); }
+void MemoryIniStore::RemoveFile(const std::string& path) { Forget(path); }
 
 } // namespace orvex::config

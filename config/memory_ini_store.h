@@ -7,6 +7,7 @@
 #pragma once
 
 #include "config/ini_store.h"
+#include "config/text_util.h"
 
 #include <map>
 #include <set>
@@ -58,9 +59,15 @@ private:
     Section* Created(const std::string& path, const std::string& name);
 
     bool ReadOnly(const std::string& path) const;
+    // Removes a file from the map.
+    void Forget(const std::string& path);
 
-    std::map<std::string, File> files_; // keyed by the lower-cased path
-    std::set<std::string> readOnly_;    // lower-cased paths
+    std::map<std::string, File, LessNoCase> files_;     // paths match without regard to case
+    std::set<std::string, LessNoCase> readOnly_;
+    // The file Find found last, under the path it was asked for: nodes of
+    // the map stay where they are until they are erased (see Forget).
+    std::string lastPath_;
+    File* lastFound_ = nullptr;
 };
 
 } // namespace orvex::config

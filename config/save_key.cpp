@@ -41,6 +41,7 @@ bool SaveKey(IIniStore& store, const std::string& path, const std::string& secti
     if (now == SeenText::Unreadable && isDefault) return true;
 
     if (!text) {
+        if (!now) return true;  // no line the loader reads: nothing to delete
         // The store deletes the first line of the name in any case: go on
         // until the loader sees no line it reads.
         for (std::size_t lines = KeysOfAnyCase(store, path, section, key); now && lines > 0; --lines) {

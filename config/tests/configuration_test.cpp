@@ -46,7 +46,8 @@ TEST_F(ConfigFixture, ProfileListKeepsFileOrderWithDefaultLast) {
     config.AddProfile("A");
     EXPECT_EQ(config.colProfiles, (std::vector<std::string>{"B", "A", "C", "D", "Default"}));
     config.SaveProfilesList();
-    EXPECT_EQ(store.FileText(kIni), "[Profiles]\r\nB= \r\nA= \r\nC= \r\nD= \r\n");
+    EXPECT_EQ(store.FileText(kIni), "[Profiles]\r\nB=\r\nA=\r\nb=\r\ndefault=\r\nC=\r\nD= \r\n")
+        << "only the new name is written; the lines the list passed over stay";
 }
 
 TEST_F(ConfigFixture, MissingFileGivesOnlyDefaultAndNoAircraft) {
@@ -74,7 +75,56 @@ TEST_F(ConfigFixture, AircraftBindings) {
     config.BindAircraft("Boeing 737-800", "Default");
     config.SaveAircraftsList();
     EXPECT_EQ(store.FileText(kIni), "[Aircrafts]\r\nCessna Skyhawk 172SP=Default\r\nBoeing 737-800=Default\r\n"
-                                    "Piper Cub=Cub\r\n");
+                                    "CESSNA SKYHAWK 172SP=Other\r\nPiper Cub=Cub\r\n");
+}
+
+// --- Saving the lists changes only what changed: lines the loader passed
+// over stay as the user wrote them.
+
+TEST_F(ConfigFixture, ListSavesKeepEveryLineTheLoaderPassedOver) {
+    const std::string file = "[Profiles]\nOld=a value\nHeavy= \nheavy= \nDefault=1\n=orphan\nCON= \n"
+                             "[Aircrafts]\nJet=Heavy\nJET=Other\nCub=\"Old\"\n[AircraftTitles]\nJet=Third\nA%3DB=Heavy\n"
+                             "[GeneralSetup]\nAutoQuit=1\n";
+    store.SetFileText(kIni, file);
+    config.LoadProfilesList();
+    config.LoadAircraftsList();
+    ASSERT_EQ(config.colProfiles, (std::vector<std::string>{"Old", "Heavy", "Default"}));
+    ASSERT_EQ(config.colAircrafts, (std::vector<std::string>{"Jet", "Cub", "A=B"}));
+    const std::string before = store.FileText(kIni);
+
+    // Saved as loaded: nothing is written, so a file that cannot be
+    // written is not even reported.
+    store.SetReadOnly(kIni, true);
+    config.SaveProfilesList();
+    config.SaveAircraftsList();
+    EXPECT_TRUE(messages.shown.size() == 1u && messages.shown[0].Text.find("\"CON\"") != std::string::npos);
+    store.SetReadOnly(kIni, false);
+    EXPECT_EQ(store.FileText(kIni), before);
+
+    // A deleted name loses every line of it; a new one is added at the end;
+    // a rebound title changes only the line the loader takes.
+    config.colProfiles = {"Old", "New", "Default"};
+    config.BindAircraft("Jet", "New");
+    config.SaveProfilesList();
+    config.SaveAircraftsList();
+    EXPECT_EQ(store.FileText(kIni), "[Profiles]\r\nOld=a value\r\nDefault=1\r\n=orphan\r\nCON=\r\nNew= \r\n"
+                                    "[Aircrafts]\r\nJet=New\r\nJET=Other\r\nCub=\"Old\"\r\n"
+                                    "[AircraftTitles]\r\nJet=Third\r\nA%3DB=Heavy\r\n[GeneralSetup]\r\nAutoQuit=1\r\n");
+    cConfiguration again(store, kFolder, messages);
+    again.LoadProfilesList();
+    again.LoadAircraftsList();
+    EXPECT_EQ(again.colProfiles, config.colProfiles);
+    EXPECT_EQ(again.colAircrafts, config.colAircrafts);
+    EXPECT_EQ(again.GetAircraftProfile("Jet"), "New");
+    EXPECT_EQ(again.GetAircraftProfile("Cub"), "Old");
+
+    // A title taken out of the list loses every line that gives it, or the
+    // next one would bring it back.
+    again.colAircrafts = {"Cub", "A=B"};
+    again.colAircraftProfiles.erase("Jet");
+    again.SaveAircraftsList();
+    EXPECT_EQ(store.KeyNames(kIni, "Aircrafts"), std::vector<std::string>{"Cub"});
+    EXPECT_EQ(store.KeyNames(kIni, "AircraftTitles"), std::vector<std::string>{"A%3DB"});
 }
 
 // --- Saving: a file that cannot be written is told once per save and left
@@ -138,8 +188,8 @@ TEST_F(ConfigFixture, ProfileNamesThatCannotNameAProfileFileAreKeptToldOnceAndNe
     config.SaveProfilesList();
     config.SaveAircraftsList();
     EXPECT_EQ(store.KeyNames(kIni, "Profiles"),
-              (std::vector<std::string>{"Good", "My Profile", "New", "Orvex", "..\\Up", "C:Drive", "sub/dir", "CON",
-                                        "nul.txt"}));
+              (std::vector<std::string>{"Orvex", "Good", "..\\Up", "C:Drive", "sub/dir", "CON", "nul.txt", "My Profile",
+                                        "ORVEX", "New"}));
     EXPECT_EQ(store.ReadString(kIni, "Aircrafts", "Jet", ""), "orvex");
 
     // The dialogs refuse the program's own file name, in any case.
@@ -173,6 +223,27 @@ TEST_F(ConfigFixture, AircraftTitlesOfAnyTextRoundTrip) {
     again.LoadAircraftsList();
     EXPECT_EQ(again.colAircrafts, (std::vector<std::string>{"A%3DB", "100%"}));
     EXPECT_EQ(again.GetAircraftProfile("A%3DB"), "Heavy");
+}
+
+// The stand-in for the profile functions that every test above relies on:
+// paths match in any case, and a file moved or deleted is gone at once
+// (the store remembers the file it found last).
+TEST(MemoryIniStore, PathsMatchInAnyCaseAndAFileMovedOrDeletedIsGone) {
+    MemoryIniStore store;
+    store.SetFileText("C:\\A\\One.ini", "[S]\nK=1\n");
+    EXPECT_EQ(store.ReadString("c:\\a\\ONE.INI", "s", "k", ""), "1");
+    ASSERT_TRUE(store.MoveFileTo("C:\\A\\One.ini", "C:\\A\\Two.ini"));
+    EXPECT_FALSE(store.FileExists("C:\\A\\One.ini"));
+    EXPECT_EQ(store.ReadString("C:\\A\\One.ini", "S", "K", "none"), "none");
+    EXPECT_EQ(store.ReadString("C:\\A\\two.ini", "S", "K", ""), "1");
+    store.SetFileText("C:\\A\\One.ini", "[S]\nK=2\n");
+    EXPECT_FALSE(store.MoveFileTo("C:\\A\\ONE.ini", "c:\\a\\TWO.ini")) << "the target exists";
+    ASSERT_TRUE(store.DeleteFileAt("C:\\A\\TWO.INI"));
+    EXPECT_FALSE(store.DeleteFileAt("C:\\A\\Two.ini"));
+    EXPECT_EQ(store.ReadString("C:\\A\\Two.ini", "S", "K", "none"), "none");
+    EXPECT_TRUE(store.WriteString("C:\\A\\Two.ini", "S", "K", "3"));
+    EXPECT_EQ(store.FileText("c:\\a\\two.ini"), "[S]\r\nK=3\r\n");
+    EXPECT_EQ(store.ReadString("C:\\A\\One.ini", "S", "K", ""), "2");
 }
 
 TEST(ProfileNames, OnlyLettersAndDigits) {

@@ -40,15 +40,17 @@ inline std::int32_t ActionFieldFromInput(FuzzInput& in, int field) {
     return actions::kNone;
 }
 
-// The store, recording the names the loader reads.
+// The store, recording the names the loader reads while `recording` is on
+// (a save's own reads are not the loader's).
 class ReadRecordingStore final : public config::IIniStore {
 public:
     explicit ReadRecordingStore(config::MemoryIniStore& store) : store_(store) {}
     std::set<std::string> read;
+    bool recording = true;
 
     std::string ReadString(const std::string& p, const std::string& s, const std::string& k,
                            const std::string& d) override {
-        read.insert(k);
+        if (recording) read.insert(k);
         return store_.ReadString(p, s, k, d);
     }
     std::vector<std::pair<std::string, std::string>> ReadSection(const std::string& p,
@@ -85,7 +87,8 @@ inline std::multiset<std::string> SectionLines(const std::string& fileText, cons
     bool inside = false;
     for (std::string_view line : config::SplitAll(fileText, '\n')) {
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!line.empty() && line.front() == '[') {
+        if (line.empty()) continue;  // after the last line break
+        if (line.front() == '[') {
             inside = config::EqualsNoCase(line.substr(1, line.size() - 2), section);
             continue;
         }
@@ -94,27 +97,56 @@ inline std::multiset<std::string> SectionLines(const std::string& fileText, cons
     return lines;
 }
 
-// Checks that every line of the section that a save dropped or rewrote was
-// read by the loader and not reported as a bad value.
-inline void CheckNothingNotUnderstoodLost(const std::string& before, const std::string& after,
-                                          const std::string& path, const std::string& section,
-                                          const std::set<std::string>& read,
-                                          const config::testing::RecordingMessages& messages) {
-    std::multiset<std::string> kept = SectionLines(after, section);
-    for (const std::string& line : SectionLines(before, section)) {
+// The name of a "key=value" line.
+inline std::string LineKey(const std::string& line) { return line.substr(0, line.find('=')); }
+
+// Checks that every line of the section that a save dropped or rewrote is
+// one the program understood, and that `reported(name, value)` says was not
+// reported as a bad value. That is a line of a name the loader read, in its
+// exact spelling, or in another letter case when the section also held the
+// exact spelling, or now holds a name the save wrote in it: the store gives a name the value of its
+// first line in any case, so a save of the default removes each line the
+// loader would read next, and a save of a value replaces a line in another
+// case by the program's own spelling (the store would otherwise keep the
+// line's spelling, which the loader does not see).
+template <class Reported>
+void CheckNothingNotUnderstoodLost(const std::string& before, const std::string& after, const std::string& section,
+                                   const std::set<std::string>& read, Reported reported) {
+    const std::multiset<std::string> beforeLines = SectionLines(before, section);
+    const std::multiset<std::string> afterLines = SectionLines(after, section);
+    // The program's names: those the loader read, and those the save wrote
+    // that the section did not hold.
+    std::set<std::string> beforeNames, exactNames;
+    for (const std::string& line : beforeLines) beforeNames.insert(LineKey(line));
+    for (const auto* lines : {&beforeLines, &afterLines})
+        for (const std::string& line : *lines)
+            if (read.count(LineKey(line)) != 0 || beforeNames.count(LineKey(line)) == 0) exactNames.insert(LineKey(line));
+    std::multiset<std::string> kept = afterLines;
+    for (const std::string& line : beforeLines) {
         const auto it = kept.find(line);
         if (it != kept.end()) {
             kept.erase(it);
             continue;
         }
-        const std::size_t eq = line.find('=');
-        const std::string key = line.substr(0, eq);
-        FUZZ_CHECK(read.count(key) != 0);
-        const std::string value = line.substr(eq + 1, config::kMaxValueLength);
-        const std::string shown = config::BadValueReporter::MessageText(path, section, key, value);
-        FUZZ_CHECK(std::none_of(messages.shown.begin(), messages.shown.end(),
-                                [&](const auto& m) { return m.Text == shown; }));
+        const std::string key = LineKey(line);
+        const auto name = std::find_if(exactNames.begin(), exactNames.end(),
+                                       [&](const std::string& n) { return config::EqualsNoCase(n, key); });
+        FUZZ_CHECK(name != exactNames.end());
+        FUZZ_CHECK(!reported(*name, line.substr(line.find('=') + 1, config::kMaxValueLength)));
     }
+}
+
+// The same for a panel's section, whose loader reports a bad value by a
+// message naming it.
+inline void CheckNothingNotUnderstoodLost(const std::string& before, const std::string& after,
+                                          const std::string& path, const std::string& section,
+                                          const std::set<std::string>& read,
+                                          const config::testing::RecordingMessages& messages) {
+    CheckNothingNotUnderstoodLost(before, after, section, read, [&](const std::string& key, const std::string& value) {
+        const std::string shown = config::BadValueReporter::MessageText(path, section, key, value);
+        return std::any_of(messages.shown.begin(), messages.shown.end(),
+                           [&](const auto& m) { return m.Text == shown; });
+    });
 }
 
 // Every section of a file but one, as text.
@@ -154,6 +186,7 @@ void RunSectionCase(const std::uint8_t* data, std::size_t size, Fingerprint fing
     loaded.LoadSetup();
     const std::string section = loaded.SectionName();
     const std::string others = OtherSections(store, path, section);
+    recording.recording = false;
     loaded.SaveSetup();
     CheckNothingNotUnderstoodLost(before, store.FileText(path), path, section, recording.read, messages);
     FUZZ_CHECK(OtherSections(store, path, section) == others);

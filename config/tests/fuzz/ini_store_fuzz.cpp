@@ -1,7 +1,7 @@
 // Any text as an INI file of the in-memory store, then writes and deletes
 // of keys the INI format can hold. Parsing never crashes; the store's text
 // parses back to the same sections, keys and values; a value reads back
-// trimmed and cut as the profile functions give it.
+// trimmed, unquoted and cut as the profile functions give it.
 #include "config/memory_ini_store.h"
 
 #include "config/text_util.h"
@@ -56,10 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (char& c : value)
                 if (c == '\n' || c == '\r') c = ' ';
             FUZZ_CHECK(store.WriteString(kPath, section, key, value));
-            // Read back as the profile functions give it: trimmed, no NUL.
+            // Read back as the profile functions give it: trimmed, no NUL,
+            // one pair of matching quotes around it gone.
             std::string expected = WithoutNul(value);
             while (!expected.empty() && (expected.front() == ' ' || expected.front() == '\t')) expected.erase(0, 1);
             while (!expected.empty() && (expected.back() == ' ' || expected.back() == '\t')) expected.pop_back();
+            if (expected.size() >= 2 && (expected.front() == '"' || expected.front() == '\'') &&
+                expected.back() == expected.front())
+                expected = expected.substr(1, expected.size() - 2);
             FUZZ_CHECK(store.ReadString(kPath, section, key, "x") == expected.substr(0, kMaxValueLength));
         } else if (op % 3 == 1) {
             store.DeleteKey(kPath, section, key);
