@@ -1,6 +1,7 @@
 #include "panels/common/win32/panel_control.h"
 
 #include "common/win32/panel_face.h"
+#include "relaybox/hid/hid_core.h"
 #include "relaybox/hid/hid_system.h"
 #include "simlink/win32/wait_win32.h"
 
@@ -43,8 +44,9 @@ bool PanelControl::ConnectDevice(const std::string& path, long readTimeoutMs,
     if (readerFailureIsLoss) reader_.OnFailure([this] { DeviceFailed(); });
     else reader_.OnFailure(nullptr);
     if (!reader_.Start(path, readTimeoutMs, std::move(onInput), connectError_, readerPriority_)) return false;
-    // Output goes through a handle of its own, opened without overlapped I/O.
-    device_ = hid::DefaultHidSystem().Open(path, false);
+    // Output goes through a handle of its own, opened without overlapped I/O,
+    // its feature reports at the length the device's collection defines.
+    device_ = hid::OpenForFeatureReports(hid::DefaultHidSystem(), path);
     path_ = path;
     failureTold_ = false;
     return true;
