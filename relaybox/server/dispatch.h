@@ -98,6 +98,15 @@ public:
     void Fire(DISPID id, DISPPARAMS& params);
     // Releases every sink (the object is going away).
     void Clear() { sinks_.clear(); }
+    // True when the listeners are gone with their processes: at least one
+    // was dropped for that and none is left. A loop that raises events for
+    // nobody then ends, and with it the lock that kept its object alive.
+    bool ListenersGone() const noexcept { return lost_ && sinks_.empty(); }
+    // For loops with nothing to raise for a while: at most once per
+    // kProbePeriodMs (by `nowMs`), asks every sink a question that costs
+    // nothing and drops those whose process has gone. Returns ListenersGone().
+    bool CheckListeners(unsigned long long nowMs);
+    static constexpr unsigned long long kProbePeriodMs = 2000;
 
 private:
     struct Sink {
@@ -109,6 +118,8 @@ private:
     IID events_;
     std::vector<Sink> sinks_;
     DWORD nextCookie_ = 1;
+    bool lost_ = false;  // a sink was dropped because its process is gone
+    unsigned long long nextProbe_ = 0;
 };
 
 // Lets the client's calls that are waiting on this thread run: every

@@ -92,6 +92,9 @@ public:
                 failed = true;
                 break;
             }
+            // The client was killed: nobody will stop this loop, so it ends
+            // by itself and lets its object go.
+            if (events_.CheckListeners(::GetTickCount64())) break;
         }
         device.reset();
         running_ = false;
