@@ -325,6 +325,37 @@ TEST_F(LinkTest, SendRetriesThenReportsTimeoutOrError) {
     EXPECT_EQ(result, ResultSendFailed);
 }
 
+TEST_F(LinkTest, AccessDeniedIsFinalWithoutRetriesNorSleeps) {
+    // An elevated simulator and a normal Orvex: every send is refused.
+    fake.failingSends = 1000;
+    fake.sendError = 5;
+    int32_t result = -1;
+    EXPECT_FALSE(link.LinkOpen(0, result));
+    EXPECT_EQ(result, ResultAccessDenied);
+    EXPECT_EQ(fake.sends, 1);
+    EXPECT_EQ(fake.sleeps, 0);
+    EXPECT_EQ(fake.LiveResources(), 0);
+
+    // Refused in the middle of a session: the batch is dropped, nothing copied.
+    fake.failingSends = 0;
+    Open();
+    fake.sends = fake.sleeps = 0;
+    fake.failingSends = 1000;
+    uint32_t v = 7;
+    ASSERT_TRUE(link.LinkRead(0x3304, 4, &v, result));
+    EXPECT_FALSE(link.LinkProcess(result));
+    EXPECT_EQ(result, ResultAccessDenied);
+    EXPECT_EQ(fake.sends, 1);
+    EXPECT_EQ(fake.sleeps, 0);
+    EXPECT_EQ(v, 7u);
+    EXPECT_EQ(link.QueuedBytes(), 0u);
+    // The system refused the message: it never reaches the simulator, so
+    // its block's atom goes at the close, not held like a given-up one's.
+    link.LinkClose();
+    EXPECT_EQ(link.HeldAtoms(), 0u);
+    EXPECT_EQ(fake.LiveResources(), 0);
+}
+
 // A message given up may still be taken up by the simulator later. Every
 // open names a new block, and the atom of a given-up block is held until
 // the simulator has answered a later exchange, so that its number cannot
@@ -436,7 +467,7 @@ TEST_F(LinkTest, ForgedRepliesAreRejectedAndCopyNothing) {
 }
 
 TEST(LinkResultNames, EveryCodeHasAName) {
-    for (int32_t code = 0; code <= 16; ++code)
+    for (int32_t code = 0; code <= 17; ++code)
         EXPECT_STRNE(LinkResultName(code), "unknown result") << code;
     EXPECT_STREQ(LinkResultName(99), "unknown result");
 }

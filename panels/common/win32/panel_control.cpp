@@ -125,6 +125,21 @@ bool PanelControl::ReadFeature(std::uint8_t* data, std::size_t size) {
     return device_ && device_->GetFeature(data, static_cast<std::uint32_t>(size));
 }
 
+void PanelControl::RescaleTo(UINT dpi) {
+    if (!Handle() || dpi == 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    const SIZE size = FixedSize(layout_, dpi_);
+    ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (cmdSetup_) {
+        const RECT& setup = layout_.setupButton;
+        const RECT rc = Scaled(setup.left, setup.top, setup.right, setup.bottom);
+        ::MoveWindow(cmdSetup_, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+        ::SendMessageA(cmdSetup_, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MessageFont(dpi_)), TRUE);
+    }
+    DpiChanged();
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
 LRESULT PanelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
@@ -152,6 +167,9 @@ LRESULT PanelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         pos->cy = size.cy;
         return 0;
     }
+    case win32::kDpiChangedAfterParent:
+        RescaleTo(win32::WindowDpi(Handle()));
+        return 0;
     case WM_DESTROY:
         tooltip_.reset();
         cmdSetup_ = nullptr;
