@@ -95,7 +95,7 @@ bool cMainLogic::SelectProfile(const std::string& name) {
 void cMainLogic::ProfileSelected(const std::string& name) {
     config_.CurrentProfile = name;
     config_.LoadCurrentProfileCommon();
-    for (IPanel* panel : panels_) panel->ReloadSetup();
+    ForEachPanel([](IPanel& panel) { panel.ReloadSetup(); });
 }
 
 void cMainLogic::AfterProfilesDialog() {
@@ -111,8 +111,9 @@ void cMainLogic::SetupRequested(IPanel& panel) {
     panel.ReloadSetup();
     // The Radio Panels read settings the Multi Panel's dialog edits.
     if (panel.Kind() != PanelKindId::Multi) return;
-    for (IPanel* other : panels_)
-        if (other->Kind() == PanelKindId::Radio) other->ApplySetup();
+    ForEachPanel([](IPanel& other) {
+        if (other.Kind() == PanelKindId::Radio) other.ApplySetup();
+    });
 }
 
 void cMainLogic::Tick() {
@@ -182,7 +183,7 @@ void cMainLogic::AfterExchange() {
         aircraftStatus_.append(state_.AircraftInUse);
     }
     SetStatus(StatusPanel::Aircraft, aircraftStatus_);
-    for (IPanel* panel : panels_) panel->RefreshData();
+    ForEachPanel([](IPanel& panel) { panel.RefreshData(); });
 }
 
 void cMainLogic::TakeAircraftTitle() {
@@ -225,7 +226,7 @@ void cMainLogic::Connected() {
 
     aircraft_ = &offsets_.AddOffset(kAircraftOffset, 9, "AIRCRAFT", kAircraftLength);
     SetInterval(kConnectedInterval);
-    for (IPanel* panel : panels_) panel->GetPositions();
+    ForEachPanel([](IPanel& panel) { panel.GetPositions(); });
 }
 
 void cMainLogic::Disconnected() {
@@ -238,7 +239,7 @@ void cMainLogic::Disconnected() {
     SetStatus(StatusPanel::Aircraft, "Aircraft in use:");
     aircraftStatus_.clear();
     connection_.Close();
-    for (IPanel* panel : panels_) panel->SimulatorLost();
+    ForEachPanel([](IPanel& panel) { panel.SimulatorLost(); });
     if (config_.Setup().AutoQuit()) {
         view_.StopAndUnload();
         return;

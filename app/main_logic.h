@@ -104,7 +104,10 @@ public:
     cMainLogic& operator=(const cMainLogic&) = delete;
 
     // The panels in the order Radio 1..R, Multi 1..M, Switch 1..S, BIP 1..B.
-    void SetPanels(std::vector<IPanel*> panels) { panels_ = std::move(panels); }
+    void SetPanels(std::vector<IPanel*> panels) {
+        panels_ = std::move(panels);
+        ++panelsGeneration_;
+    }
     const std::vector<IPanel*>& Panels() const { return panels_; }
 
     // Loading the main window: reset the link, show the disconnected state,
@@ -170,6 +173,18 @@ private:
     // Copies the title of "AIRCRAFT" into AircraftInUse when it differs
     // (no allocation while it stays the same).
     void TakeAircraftTitle();
+    // Calls `call` for each panel. A call may let messages run, and a panel
+    // that comes back meanwhile replaces the list (SetPanels): the walk then
+    // starts again on the new list, so `call` must be harmless to repeat.
+    // Allocates nothing.
+    template <class Call>
+    void ForEachPanel(Call&& call) {
+        for (std::size_t i = 0; i < panels_.size();) {
+            const std::uint64_t generation = panelsGeneration_;
+            call(*panels_[i]);
+            i = generation == panelsGeneration_ ? i + 1 : 0;
+        }
+    }
 
     ProgramState& state_;
     config::cConfiguration& config_;
@@ -178,6 +193,7 @@ private:
     simlink::RegisteredOffsets& offsets_;
     IMainView& view_;
     std::vector<IPanel*> panels_;
+    std::uint64_t panelsGeneration_ = 0;  // counts SetPanels
     simlink::cOFFSET* aircraft_ = nullptr;
     std::array<std::string, 4> status_;
     std::string aircraftStatus_;

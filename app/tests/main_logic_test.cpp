@@ -94,12 +94,17 @@ public:
     PanelKindId Kind() const override { return kind_; }
     std::int16_t Index() const override { return index_; }
     void RefreshData() override { ++refreshes; }
-    void GetPositions() override { ++positions; }
+    void GetPositions() override {
+        ++positions;
+        if (onPositions) onPositions();
+    }
     void SimulatorLost() override { ++lost; }
     void ReloadSetup() override { ++reloads; }
     void ApplySetup() override { ++applied; }
     void OpenSetupDialog() override { ++setups; }
     int refreshes = 0, positions = 0, lost = 0, reloads = 0, applied = 0, setups = 0;
+    // Runs inside GetPositions, as the messages a panel lets run would.
+    std::function<void()> onPositions;
 
 private:
     PanelKindId kind_;
@@ -403,6 +408,28 @@ TEST_F(MainLogicTest, TheMultiPanelsDialogAppliesEveryRadioPanelsSetupAgain) {
     logic.SetupRequested(switchPanel);
     logic.SetupRequested(radio2);
     EXPECT_EQ(radio.applied, 1) << "only after the Multi Panel's dialog";
+}
+
+// Raising a panel's positions lets messages run; a panel that comes back
+// meanwhile gives the logic a new list. The walk goes on over the new list
+// (the old one is gone) and every panel gets its positions.
+TEST_F(MainLogicTest, APanelThatReturnsWhilePositionsAreRaisedReplacesTheListSafely) {
+    FakePanel back{PanelKindId::Radio, 2};
+    std::vector<IPanel*> longer;
+    for (int i = 0; i < 64; ++i) longer.push_back(&multi);
+    bool replaced = false;
+    radio.onPositions = [&] {
+        if (replaced) return;
+        replaced = true;
+        std::vector<IPanel*> next{&radio, &back};
+        next.insert(next.end(), longer.begin(), longer.end());
+        logic.SetPanels(std::move(next));
+    };
+    Connect();
+    ASSERT_TRUE(state.SimConnected);
+    EXPECT_GE(radio.positions, 1);
+    EXPECT_EQ(back.positions, 1);
+    EXPECT_GE(multi.positions, 64);
 }
 
 TEST(MainLogicNames, SimulatorNamesAndVersionText) {

@@ -1,6 +1,7 @@
-// cPanelIO: one panel's reader. StartThread queues the object; its loop then
-// runs on the object's own thread, reads 4-byte input reports with a bounded
-// wait, lets the client's calls run once per pass and raises RawInput.
+// cPanelIO: one panel's reader. StartThread opens the device and queues the
+// object; its loop then runs on the object's own thread, reads 4-byte input
+// reports with a bounded wait, lets the client's calls run once per pass and
+// raises RawInput.
 #include "relaybox/server/device_access.h"
 #include "relaybox/server/objects.h"
 #include "relaybox/server/start_queue.h"
@@ -49,6 +50,13 @@ public:
             return RaiseError(IID_IcPanelIO, kErrAlreadyStarted, ErrorProcedure(kErrAlreadyStarted),
                               ErrorDescription(kErrAlreadyStarted));
         queued_ = true;
+        // The device is opened now, before the call returns: input the
+        // panel sends from here on waits in the handle's buffer for the
+        // loop, which starts a little later on this thread. A client that
+        // reads the panel's positions next, or a user who turns a knob the
+        // moment the panel is back, loses nothing. A device that cannot be
+        // opened is tried once more by the loop, which then tells the client.
+        opened_ = Devices().Open(com::Bstr::ToString(path_.c_str()), true);
         StartObject(&runnable_);
         return S_OK;
     }
@@ -66,7 +74,8 @@ public:
         ApplyLoopPriority(priority_, affinity_, AutomaticReaderAffinity);
 
         running_ = true;
-        auto device = Devices().Open(com::Bstr::ToString(path_.c_str()), true);
+        std::unique_ptr<hid::IHidDevice> device = std::move(opened_);
+        if (!device) device = Devices().Open(com::Bstr::ToString(path_.c_str()), true);
         if (!device) {
             // Nothing to read from: the loop ends at once, and the client
             // hears of it (StartThread has already returned).
@@ -131,6 +140,7 @@ private:
     }
 
     std::wstring path_;
+    std::unique_ptr<hid::IHidDevice> opened_;  // by StartThread, for the loop
     LONG hiddTimeout_ = 3000;
     LONG hidHandle_ = 0;
 };

@@ -507,11 +507,7 @@ protected:
     }
 };
 
-// Open fault: after a panel is restored on its own (plugged back, power
-// cycled, or checked after a resume) its displays come back but a knob turn
-// reaches nothing, while a panel restored with a restarted Relaybox works.
-// These tests show it and stay off until it is mended.
-TEST_F(PanelsComeAndGo, DISABLED_UnpluggedPanelKeepsItsTabAndComesBackWithItsDisplaysAndKnobs) {
+TEST_F(PanelsComeAndGo, UnpluggedPanelKeepsItsTabAndComesBackWithItsDisplaysAndKnobs) {
     StartPanels("--radio 1 --multi 1");
     ASSERT_TRUE(StartApp());
     ASSERT_TRUE(WaitConnected());
@@ -554,11 +550,7 @@ TEST_F(PanelsComeAndGo, DISABLED_UnpluggedPanelKeepsItsTabAndComesBackWithItsDis
     EXPECT_TRUE(messages.shown.empty());
 }
 
-// Open fault: after a panel is restored on its own (plugged back, power
-// cycled, or checked after a resume) its displays come back but a knob turn
-// reaches nothing, while a panel restored with a restarted Relaybox works.
-// These tests show it and stay off until it is mended.
-TEST_F(PanelsComeAndGo, DISABLED_PowerCycleAndANewPathGiveThePanelItsOwnSlotBack) {
+TEST_F(PanelsComeAndGo, PowerCycleAndANewPathGiveThePanelItsOwnSlotBack) {
     StartPanels("--radio 1 --switch 1");
     ASSERT_TRUE(StartApp());
     ASSERT_TRUE(WaitConnected());
@@ -658,11 +650,7 @@ TEST_F(PanelsComeAndGo, RelayboxThatEndsIsStartedAgainAndEveryPanelReconnects) {
     EXPECT_TRUE(messages.shown.empty()) << messages.shown[0].Text;
 }
 
-// Open fault: after a panel is restored on its own (plugged back, power
-// cycled, or checked after a resume) its displays come back but a knob turn
-// reaches nothing, while a panel restored with a restarted Relaybox works.
-// These tests show it and stay off until it is mended.
-TEST_F(PanelsComeAndGo, DISABLED_ResumeFromSleepSendsEveryPanelItsStateAgain) {
+TEST_F(PanelsComeAndGo, ResumeFromSleepSendsEveryPanelItsStateAgain) {
     StartPanels("--radio 1 --bip 1");
     ASSERT_TRUE(StartApp());
     ASSERT_TRUE(WaitConnected());

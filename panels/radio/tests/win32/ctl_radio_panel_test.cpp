@@ -194,3 +194,16 @@ TEST_F(RadioControlTest, SplashWalksAZeroRoundThePanelThenBlanksIt) {
     lost.GetPositions();
     EXPECT_TRUE(other.log.empty()) << "an unreadable panel reports no positions";
 }
+
+// The reader has the device open when Connect returns, so that a knob
+// turned (or a selector moved) the moment a panel is back is not lost, and
+// positions read after Connect are followed by every later move.
+TEST_F(RadioControlTest, ANotchTurnedTheMomentConnectReturnsIsRead) {
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(control->Connect(panels.Path(1))) << control->ConnectError();
+        events.log.clear();
+        ASSERT_TRUE(panels.Ok("turn 1 upper-inner 1 100"));
+        EXPECT_TRUE(WaitFor("rotup 0 1")) << "round " << round << ": " << events.log.size() << " events";
+        control->ReleaseDevice(false);
+    }
+}
