@@ -650,6 +650,38 @@ TEST_F(PanelsComeAndGo, RelayboxThatEndsIsStartedAgainAndEveryPanelReconnects) {
     EXPECT_TRUE(messages.shown.empty()) << messages.shown[0].Text;
 }
 
+// Two Radio Panels and a BIP through a Relaybox restart: every panel comes
+// back once and stays; both knobs act on the simulator again.
+TEST_F(PanelsComeAndGo, AfterARelayboxRestartEveryPanelStaysAndBothRadiosTune) {
+    StartPanels("--radio 2 --bip 1");
+    ASSERT_TRUE(StartApp());
+    ASSERT_TRUE(WaitConnected());
+    ASSERT_TRUE(WaitDisplays("123.45|118.00|123.45|118.00"));
+    ASSERT_TRUE(KnobTunes(1));
+    ASSERT_TRUE(KnobTunes(2));
+
+    const ULONGLONG killed = ::GetTickCount64();
+    EndProcesses("Relaybox.exe");
+    EndProcesses("rpcss.exe");
+    ASSERT_TRUE(PumpUntil([&] { return !Panel(1).DeviceConnected(); }, 2000));
+    bool works = false;
+    while (!works && ::GetTickCount64() - killed < 10000) works = KnobTunes(1, 400);
+    ASSERT_TRUE(works);
+    EXPECT_TRUE(PumpUntil([&] { return Panel(2).DeviceConnected() && Panel(3).DeviceConnected(); }, 3000));
+    PumpFor(1000);
+    const std::uint64_t restores = app->Watcher()->Restores();
+    const std::uint64_t bipOpens = Count(panels, "opens", 3);
+    PumpFor(3000);
+    EXPECT_EQ(app->Watcher()->Restores(), restores) << "no panel is lost and restored again";
+    EXPECT_EQ(Count(panels, "opens", 3), bipOpens) << panels.Command("stats 3");
+    EXPECT_TRUE(Panel(3).DeviceConnected());
+    EXPECT_TRUE(KnobTunes(2)) << panels.Command("stats 2");
+    EXPECT_TRUE(KnobTunes(1));
+    EXPECT_TRUE(ShowsCom1(2));
+    EXPECT_FALSE(app->Watcher()->CheckTimerRunning());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(PanelsComeAndGo, ResumeFromSleepSendsEveryPanelItsStateAgain) {
     StartPanels("--radio 1 --bip 1");
     ASSERT_TRUE(StartApp());

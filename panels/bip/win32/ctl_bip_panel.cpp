@@ -71,7 +71,10 @@ bool ctlBIPPanel::Connect(const std::string& path) {
     if (!ConnectDevice(path, kReaderTimeoutMs, [](const std::array<std::uint8_t, 4>&) {}, false)) return false;
     SetBrightness(0);
     // Twice the 7-byte buffer under the brightness id, every other byte zero.
-    for (int i = 0; i < 2; ++i) SendFeature(kBlankingReport.data(), kBlankingReport.size());
+    // The brightness report is two bytes long, so a panel may well refuse
+    // this one: a refusal is no sign that it is gone (counted as one, the
+    // panel was dropped and connected again every time it was connected).
+    for (int i = 0; i < 2; ++i) SendFeatureMayFail(kBlankingReport.data(), kBlankingReport.size());
     // The backlight fades in.
     for (int level = kFadeInStep; level <= kMaxBrightness; level += kFadeInStep) SetBrightness(level);
     return true;

@@ -121,6 +121,10 @@ void PanelControl::SendFeature(const std::uint8_t* data, std::size_t size) {
     if (device_ && !device_->SetFeature(data, static_cast<std::uint32_t>(size))) DeviceFailed();
 }
 
+bool PanelControl::SendFeatureMayFail(const std::uint8_t* data, std::size_t size) {
+    return device_ && device_->SetFeature(data, static_cast<std::uint32_t>(size));
+}
+
 bool PanelControl::ReadFeature(std::uint8_t* data, std::size_t size) {
     return device_ && device_->GetFeature(data, static_cast<std::uint32_t>(size));
 }

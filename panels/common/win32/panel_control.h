@@ -102,6 +102,9 @@ protected:
     // owner through OnDeviceFailed, which reconnects the panel and sends
     // everything again.
     void SendFeature(const std::uint8_t* data, std::size_t size);
+    // Writes a feature report the panel may refuse, whatever comes of it: its
+    // failure says nothing of the panel being gone. False when it failed.
+    bool SendFeatureMayFail(const std::uint8_t* data, std::size_t size);
     // Reads a feature report; false when there is no device or it fails.
     bool ReadFeature(std::uint8_t* data, std::size_t size);
 

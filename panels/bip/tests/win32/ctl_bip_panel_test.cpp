@@ -50,13 +50,17 @@ std::string Legend(const ctlBIPPanel& control, int tile) {
 
 TEST_F(BipControlTest, FadesInThenSendsTileReportsOnlyWhenATileChanges) {
     ExpectFixedSize();
+    int failures = 0;
+    control->OnDeviceFailed = [&] { ++failures; };
     ConnectPanel();
     // Brightness 0, the two 7-byte blanking buffers, then 5 ... 100. Every
     // report travels at the collection's length (7 bytes), which the virtual
-    // panel, like the system's HID class driver, accepts and no other.
+    // panel, like the system's HID class driver, accepts and no other; a
+    // panel that refused the blanking would not be taken for gone either.
     EXPECT_EQ(panels.LastFeature(1, kBrightnessReportId), (Bytes{0xB2, 100}));
     EXPECT_EQ(Writes(), 23u);
     EXPECT_NE(panels.Command("stats 1").find("rejected=0"), std::string::npos) << panels.Command("stats 1");
+    EXPECT_EQ(failures, 0);
     EXPECT_TRUE(Tiles().empty()) << "no tile report before the first tile operation";
 
     control->TurnPanel(kTileDark);
