@@ -102,8 +102,10 @@ public:
                 break;
             }
             // The client was killed: nobody will stop this loop, so it ends
-            // by itself and lets its object go.
-            if (events_.CheckListeners(::GetTickCount64())) break;
+            // by itself and lets its object go. Never once a stop has come:
+            // the client is then releasing the reader and may not answer a
+            // call into it until its own call to this thread returns.
+            if (!stopRequested_ && events_.CheckListeners(::GetTickCount64())) break;
         }
         device.reset();
         running_ = false;
