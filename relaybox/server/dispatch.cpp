@@ -83,20 +83,6 @@ void EventSource::Fire(DISPID id, DISPPARAMS& params) {
     }
 }
 
-bool EventSource::CheckListeners(unsigned long long nowMs) {
-    if (ListenersGone() || sinks_.empty() || nowMs < nextProbe_) return ListenersGone();
-    nextProbe_ = nowMs + kProbePeriodMs;
-    std::vector<Sink> targets = sinks_;
-    for (auto& target : targets) {
-        UINT count = 0;
-        if (ClientGone(target.sink->GetTypeInfoCount(&count))) {
-            lost_ = true;
-            Unadvise(target.cookie);
-        }
-    }
-    return ListenersGone();
-}
-
 void PumpPendingMessages(const bool& stop) {
     MSG msg;
     while (!stop && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

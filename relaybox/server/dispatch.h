@@ -102,11 +102,6 @@ public:
     // was dropped for that and none is left. A loop that raises events for
     // nobody then ends, and with it the lock that kept its object alive.
     bool ListenersGone() const noexcept { return lost_ && sinks_.empty(); }
-    // For loops with nothing to raise for a while: at most once per
-    // kProbePeriodMs (by `nowMs`), asks every sink a question that costs
-    // nothing and drops those whose process has gone. Returns ListenersGone().
-    bool CheckListeners(unsigned long long nowMs);
-    static constexpr unsigned long long kProbePeriodMs = 2000;
 
 private:
     struct Sink {
@@ -119,7 +114,6 @@ private:
     std::vector<Sink> sinks_;
     DWORD nextCookie_ = 1;
     bool lost_ = false;  // a sink was dropped because its process is gone
-    unsigned long long nextProbe_ = 0;
 };
 
 // Lets the client's calls that are waiting on this thread run: every

@@ -101,11 +101,12 @@ public:
                 failed = true;
                 break;
             }
-            // The client was killed: nobody will stop this loop, so it ends
-            // by itself and lets its object go. Never once a stop has come:
-            // the client is then releasing the reader and may not answer a
-            // call into it until its own call to this thread returns.
-            if (!stopRequested_ && events_.CheckListeners(::GetTickCount64())) break;
+            // The client was killed (its report could not be delivered):
+            // nobody will stop this loop, so it ends by itself and lets its
+            // object go. An idle panel's loop is not asked about its client:
+            // a call into a client that is releasing the reader may not be
+            // answered until its own call to this thread returns.
+            if (events_.ListenersGone()) break;
         }
         device.reset();
         running_ = false;
