@@ -55,12 +55,28 @@ bool IsRegistrationFailure(HRESULT hr) {
            hr == CO_E_APPNOTFOUND;
 }
 
+namespace {
+
+// The results of an activation that reached a server on its way out (its
+// last object had just gone): the next try starts a new server.
+bool ServerEnding(HRESULT hr) {
+    return hr == CO_E_SERVER_STOPPING || hr == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF) || hr == RPC_E_DISCONNECTED ||
+           hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
+           hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED);
+}
+
+} // namespace
+
 HRESULT CreateServerObject(const CLSID& clsid, const IID& iid, void** out, std::string& errorText,
                            const std::string& serverPath) {
     errorText.clear();
     if (!out) return E_POINTER;
     *out = nullptr;
     HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, out);
+    for (int retry = 0; retry < 10 && FAILED(hr) && ServerEnding(hr); ++retry) {
+        ::Sleep(100);
+        hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, out);
+    }
     if (FAILED(hr) && IsRegistrationFailure(hr) && RunServerRegistration(serverPath, false))
         hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, out);
     if (FAILED(hr)) {

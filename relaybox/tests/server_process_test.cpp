@@ -262,6 +262,18 @@ TEST_F(ServerTest, AServerStartedWithoutAClientEndsByItself) {
     EXPECT_GE(::GetTickCount64() - before, 9000u) << "it waits for a client for a while";
 }
 
+TEST_F(ServerTest, AnObjectAskedForAsTheServerEndsComesFromTheNextServer) {
+    // The last object goes and the server starts to end; a client that asks
+    // for an object at that moment (a panel reconnected at once) still gets
+    // one, from the server started after it.
+    for (int i = 0; i < 10; ++i) {
+        hidD = Create<IcHidD>(CLSID_cHidD, IID_IcHidD);
+        ASSERT_TRUE(hidD) << i;
+        hidD.Reset();
+        ::Sleep(static_cast<DWORD>(i * 10));
+    }
+}
+
 TEST_F(ServerTest, ReaderOfAPathThatCannotBeOpenedEndsAtOnce) {
     StartPanels("--radio 1");
     reader = Create<IcPanelIO>(CLSID_cPanelIO, IID_IcPanelIO);
