@@ -57,6 +57,12 @@ void cMainLogic::SetStatus(StatusPanel panel, std::string_view text) {
     view_.SetStatusText(panel, shown);
 }
 
+void cMainLogic::RightsNotice(bool shown) {
+    if (shown == rightsNotice_) return;
+    rightsNotice_ = shown;
+    view_.ShowStatusNotice(shown ? kOtherRightsNotice : "");
+}
+
 void cMainLogic::SetInterval(std::uint32_t ms) {
     interval_ = ms;
     view_.SetPollInterval(ms);
@@ -122,7 +128,12 @@ void cMainLogic::Tick() {
     if (!state_.SimConnected) {
         ++openAttempts_;
         std::int32_t result = 0;
-        if (connection_.Open(result) != simlink::LinkAnswer::Ok || result != simlink::ResultOk) return;
+        const simlink::LinkAnswer answer = connection_.Open(result);
+        if (answer == simlink::LinkAnswer::Pending) return;  // told by LinkAnswered
+        // Refused for the rights the programs run with: no retry helps,
+        // so say it (once) instead of waiting in silence.
+        RightsNotice(result == simlink::ResultAccessDenied);
+        if (answer != simlink::LinkAnswer::Ok || result != simlink::ResultOk) return;
         Connected();
         return;
     }
@@ -142,6 +153,7 @@ bool cMainLogic::LinkAnswered() {
     bool acted = false;
     if (e.opened && !state_.SimConnected) {
         acted = true;
+        RightsNotice(e.openResult == simlink::ResultAccessDenied);
         if (e.openResult == simlink::ResultOk) Connected();
     }
     if (e.ticked && state_.SimConnected) {

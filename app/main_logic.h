@@ -65,6 +65,11 @@ public:
 };
 
 enum class StatusPanel { Status = 0, FSUIPCver = 1, FSver = 2, Aircraft = 3 };
+
+// Shown across the status bar while the system refuses the simulator's
+// message because the two programs run with different rights.
+inline constexpr const char* kOtherRightsNotice =
+    "The simulator runs with other rights than Orvex: start Orvex the same way (both as administrator, or neither).";
 inline constexpr std::array<const char*, 4> kStatusPanelKeys = {"Status", "FSUIPCver", "FSver", "Aircraft"};
 
 // What the core asks of the main window.
@@ -72,6 +77,9 @@ class IMainView {
 public:
     virtual ~IMainView() = default;
     virtual void SetStatusText(StatusPanel panel, const std::string& text) = 0;
+    // A notice shown across the whole status bar instead of its panels;
+    // empty: the panels again.
+    virtual void ShowStatusNotice(const std::string& text) = 0;
     // The notification icon: green "Connected..." or yellow "Waiting FS connection...".
     virtual void SetTrayConnected(bool connected) = 0;
     virtual void ShowTrayIcon(bool visible) = 0;
@@ -158,6 +166,9 @@ private:
     // The rest of a tick once its exchange has been answered.
     void AfterExchange();
     void SetStatus(StatusPanel panel, std::string_view text);
+    // Shows or removes the notice about the simulator's other rights; the
+    // view hears of it only when that changes.
+    void RightsNotice(bool shown);
     void SetInterval(std::uint32_t ms);
     // Copies the title of "AIRCRAFT" into AircraftInUse when it differs
     // (no allocation while it stays the same).
@@ -186,6 +197,7 @@ private:
     simlink::cOFFSET* aircraft_ = nullptr;
     std::array<std::string, 4> status_;
     std::string aircraftStatus_;
+    bool rightsNotice_ = false;
     std::uint32_t interval_ = 1000;
     std::uint64_t exchanges_ = 0;
     std::uint64_t openAttempts_ = 0;

@@ -18,6 +18,11 @@ Rect MonitorList::Union() const {
     return u;
 }
 
+Rect MonitorList::Primary() const {
+    if (monitors.empty()) return Rect{0, 0, 1024, 768};
+    return primary < monitors.size() ? monitors[primary] : monitors.front();
+}
+
 const Rect* MonitorList::Nearest(const Rect& r) const {
     const Rect* best = nullptr;
     std::int64_t bestArea = 0;
@@ -53,13 +58,19 @@ Point CentreOn(const Rect& on, std::int32_t width, std::int32_t height) {
 
 Point PlaceWindow(const MonitorList& monitors, std::int32_t topTwips, std::int32_t leftTwips, std::int32_t width,
                   std::int32_t height, const Rect* nearest) {
-    const Rect first = monitors.monitors.empty() ? Rect{0, 0, 1024, 768} : monitors.monitors.front();
+    const Rect first = monitors.Primary();
     if (topTwips == 0 && leftTwips == 0) return CentreOn(first, width, height);
     const Point stored{leftTwips / kTwipsPerPixel, topTwips / kTwipsPerPixel};
     const Rect r{stored.x, stored.y, stored.x + width, stored.y + height};
     const Rect& monitor = nearest ? *nearest : first;
     if (Overlaps(r, monitor)) return stored;
     return CentreOn(monitor, width, height);
+}
+
+Rect WorkspaceToScreen(const Rect& workspace, const Rect& monitorArea, const Rect& workArea) {
+    const std::int32_t dx = workArea.left - monitorArea.left;
+    const std::int32_t dy = workArea.top - monitorArea.top;
+    return {workspace.left + dx, workspace.top + dy, workspace.right + dx, workspace.bottom + dy};
 }
 
 } // namespace orvex

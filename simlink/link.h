@@ -7,7 +7,9 @@
 namespace orvex::simlink {
 
 // Result codes of the link operations. 0-15 are the protocol's own; 16 is
-// returned when the simulator's reply does not match what was sent.
+// returned when the simulator's reply does not match what was sent; 17 when
+// the system refused the message because the simulator runs with other
+// rights (an elevated simulator and a normal Orvex, or the reverse).
 enum LinkResult : int32_t {
     ResultOk = 0,
     ResultAlreadyOpen = 1,
@@ -26,6 +28,7 @@ enum LinkResult : int32_t {
     ResultNotRunning = 14,
     ResultRequestTooLarge = 15,
     ResultReplyMismatch = 16,
+    ResultAccessDenied = 17,
 };
 
 // Short name of a result code, for messages and logs.

@@ -223,16 +223,23 @@ bool FsuipcLink::LinkProcess(int32_t& result) {
     uintptr_t answer = 0;
     uint32_t lastError = 0;
     bool sent = false;
+    // A try that timed out or failed otherwise may still reach the simulator
+    // later; one the system refused for the processes' rights never does.
+    bool mayArriveLater = false;
     for (int attempt = 0; attempt < kSendAttempts && !sent; ++attempt) {
         if (attempt > 0) {
             if (Aborted()) break;
             platform_.Sleep(kRetrySleepMs);
         }
         sent = platform_.SendBlocking(window_, message_, wParam, kSendTimeoutMs, answer, lastError);
+        // Refused for the rights the processes run with: final at once.
+        if (!sent && lastError == kErrorAccessDenied) break;
+        if (!sent) mayArriveLater = true;
     }
     if (!sent) {
         queue_.clear();
-        gaveUp_ = true;
+        if (mayArriveLater) gaveUp_ = true;
+        if (lastError == kErrorAccessDenied) return Fail(result, ResultAccessDenied);
         return Fail(result, lastError != 0 ? ResultSendFailed : ResultTimeout);
     }
     // The simulator answered this one, so it has taken up every message

@@ -33,6 +33,9 @@ inline constexpr uint32_t kSendTimeoutMs = 2000;
 inline constexpr int kSendAttempts = 11;            // the first one plus 10 retries
 inline constexpr uint32_t kRetrySleepMs = 60;
 inline constexpr int kOpenTries = 5;
+// The platform error of a send refused between processes of different
+// integrity levels (ERROR_ACCESS_DENIED): no retry can change it.
+inline constexpr uint32_t kErrorAccessDenied = 5;
 inline constexpr const char* kMessageName = "FSASMLIB:IPC";
 inline constexpr const char* kWindowClass = "UIPCMAIN";
 inline constexpr const char* kWindowClassNotReady = "FS98MAIN";

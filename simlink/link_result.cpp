@@ -21,6 +21,7 @@ const char* LinkResultName(int32_t code) {
     case ResultNotRunning: return "simulator not running";
     case ResultRequestTooLarge: return "request too large";
     case ResultReplyMismatch: return "reply does not match the request";
+    case ResultAccessDenied: return "the simulator runs with other rights";
     default: return "unknown result";
     }
 }

@@ -37,6 +37,20 @@ void SendFsControl(ILink& link, int32_t control, int32_t parameter) {
     link.LinkWrite(kFsControlOffset, 8, record, result);
 }
 
+bool IsExtendedKey(uint8_t virtualKey) {
+    switch (virtualKey) {
+    case 0x21: case 0x22: case 0x23: case 0x24:  // Page Up, Page Down, End, Home
+    case 0x25: case 0x26: case 0x27: case 0x28:  // the arrows
+    case 0x2C: case 0x2D: case 0x2E:             // Print Screen, Insert, Delete
+    case 0x5B: case 0x5C: case 0x5D:             // left and right Windows, menu
+    case 0x6F: case 0x90:                        // numeric-pad divide, Num Lock
+    case 0xA3: case 0xA5:                        // right Ctrl, right Alt
+        return true;
+    default:
+        return false;
+    }
+}
+
 KeySequence BuildKeystroke(uint8_t KeyCode, uint8_t Qualifiers) {
     static constexpr struct {
         uint8_t bit;

@@ -45,6 +45,13 @@ struct KeyRecord {
     friend bool operator==(const KeyRecord&, const KeyRecord&) = default;
 };
 
+// Keys whose scan code carries the 0xE0 prefix on a standard keyboard: the
+// navigation block (arrows, Insert, Delete, Home, End, Page Up/Down), the
+// Windows and menu keys, Print Screen, Num Lock, numeric-pad divide and the
+// right-hand Ctrl and Alt. Sent without the extended flag, the navigation
+// keys arrive as their numeric-pad twins.
+bool IsExtendedKey(uint8_t virtualKey);
+
 // The records of one keystroke: the pressed qualifiers down (Shift, Ctrl,
 // Tab), the key down, the key up, the qualifiers up (Tab, Ctrl, Shift).
 struct KeySequence {

@@ -21,7 +21,7 @@ public:
     explicit FakeConnection(simlink::testing::FakeLink& link) : link_(link) {}
     simlink::LinkAnswer Open(std::int32_t& result) override {
         ++opens;
-        result = available ? simlink::ResultOk : simlink::ResultNoSimulator;
+        result = available ? simlink::ResultOk : failure;
         link_.open = available;
         return available ? simlink::LinkAnswer::Ok : simlink::LinkAnswer::Failed;
     }
@@ -47,6 +47,7 @@ public:
     }
     void Reset() override { ++resets; }
     bool available = false;
+    std::int32_t failure = simlink::ResultNoSimulator;  // the result of a failing open
     int opens = 0, closes = 0, resets = 0;
 
 private:
@@ -58,6 +59,10 @@ public:
     void SetStatusText(StatusPanel panel, const std::string& text) override {
         status[static_cast<std::size_t>(panel)] = text;
         ++statusWrites;
+    }
+    void ShowStatusNotice(const std::string& text) override {
+        notice = text;
+        ++notices;
     }
     void SetTrayConnected(bool c) override { trayConnected = c; }
     void ShowTrayIcon(bool v) override { trayVisible = v; }
@@ -73,6 +78,8 @@ public:
     }
     std::array<std::string, 4> status;
     int statusWrites = 0;
+    std::string notice;
+    int notices = 0;
     bool trayConnected = false, trayVisible = false, unloaded = false;
     std::uint32_t interval = 0;
     int pumps = 0, dialogs = 0, selected = -1;
@@ -163,6 +170,27 @@ TEST_F(MainLogicTest, WaitsOncePerSecondThenConnectsWithVersionTexts) {
     EXPECT_EQ(radio.positions, 1);
     EXPECT_EQ(multi.positions, 1);
     EXPECT_EQ(radio.refreshes, 0) << "the first exchange is the next tick";
+}
+
+TEST_F(MainLogicTest, OtherRightsAreSaidOnceAndGoWhenTheLinkConnects) {
+    connection.failure = simlink::ResultAccessDenied;
+    for (int i = 0; i < 5; ++i) logic.Tick();
+    EXPECT_EQ(connection.opens, 5) << "the open is still tried at every tick";
+    EXPECT_EQ(view.notice, kOtherRightsNotice);
+    EXPECT_EQ(view.notices, 1) << "said once, not at every tick";
+    EXPECT_TRUE(messages.shown.empty()) << "no message box";
+
+    // The simulator closed (and started again with the same rights).
+    connection.failure = simlink::ResultNoSimulator;
+    logic.Tick();
+    EXPECT_EQ(view.notice, "");
+    connection.failure = simlink::ResultAccessDenied;
+    logic.Tick();
+    EXPECT_EQ(view.notices, 3);
+    Connect();
+    EXPECT_EQ(view.notice, "");
+    EXPECT_TRUE(state.SimConnected);
+    EXPECT_EQ(view.status[0], "FSUIPC Status: Connected");
 }
 
 TEST_F(MainLogicTest, EachTickIsOneExchangeThenRefreshesInOrder) {

@@ -1,6 +1,7 @@
 #include "app/win32/main_window.h"
 
 #include "app/win32/icons.h"
+#include "common/win32/elevation.h"
 #include "common/win32/place_window_win32.h"
 #include "config/win32/general_setup.h"
 #include "config/win32/profile_dialogs.h"
@@ -173,7 +174,7 @@ bool frmMain::Create() {
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(iconGreen_.get()));
     dpi_ = orvex::win32::WindowDpi(Handle());
     CreateControls();
-    tray_.Create();
+    tray_.Create(orvex::win32::ProcessElevated());
     tray_.DblClick = [this] {
         if (!state_.DialogOpen) Show(true);
     };
@@ -341,6 +342,14 @@ void frmMain::SetStatusText(StatusPanel panel, const std::string& text) {
     ::SendMessageA(bar_, SB_SETTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(status_[i].c_str()));
 }
 
+void frmMain::ShowStatusNotice(const std::string& text) {
+    notice_ = text;
+    // The simple mode shows one text across the bar; the panels keep theirs.
+    ::SendMessageA(bar_, SB_SIMPLE, notice_.empty() ? FALSE : TRUE, 0);
+    if (!notice_.empty())
+        ::SendMessageA(bar_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(notice_.c_str()));
+}
+
 std::string frmMain::StatusText(StatusPanel panel) const { return status_[static_cast<std::size_t>(panel)]; }
 
 void frmMain::SetTrayConnected(bool connected) {
@@ -420,6 +429,9 @@ void frmMain::TrayMenu() {
     const UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON,
                                                            at.x, at.y, 0, tray_.Handle(), nullptr));
     ::DestroyMenu(menu);
+    // Without a message after it, the menu of a notification icon does not
+    // close the second time it is opened and dismissed.
+    ::PostMessageA(tray_.Handle(), WM_NULL, 0, 0);
     if (chosen == kShow) {
         Show(true);
     } else if (chosen == kQuit) {
@@ -491,6 +503,20 @@ void frmMain::UnloadHandler() {
     if (OnUnloaded) OnUnloaded();
 }
 
+void frmMain::EndSession() {
+    // The process ends soon after this returns: save what closing the window
+    // saves and leave the panels dark.
+    QueryUnload();
+    if (state_.DialogOpen) {
+        // A dialog still works on the panel objects: keep them, darkened.
+        EnablePollTimer(false);
+        for (const auto& panel : panels_) panel->SimulatorLost();
+        return;
+    }
+    skipQueryUnload_ = true;
+    ::DestroyWindow(Handle());
+}
+
 void frmMain::UnloadWithoutSaving() {
     skipQueryUnload_ = true;
     if (Handle()) ::DestroyWindow(Handle());
@@ -540,11 +566,22 @@ LRESULT frmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The link is closed by the owner of the core once the loop ends.
         UnloadHandler();
         return 0;
+    case WM_QUERYENDSESSION:
+        // Log-off, restart or shutdown: once every program has agreed the
+        // session may end without another word, so save now.
+        if (!unloaded_) QueryUnload();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam && !unloaded_) EndSession();
+        return 0;
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wParam);
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
         ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        // The panel copies take the new scale before the layout measures
+        // them (the system tells them only after this message).
+        for (const auto& panel : panels_) ::SendMessageA(panel->Control(), orvex::win32::kDpiChangedAfterParent, 0, 0);
         Layout();
         return 0;
     }

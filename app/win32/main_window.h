@@ -69,6 +69,7 @@ public:
 
     // IMainView
     void SetStatusText(StatusPanel panel, const std::string& text) override;
+    void ShowStatusNotice(const std::string& text) override;
     void SetTrayConnected(bool connected) override;
     void ShowTrayIcon(bool visible) override;
     void SetPollInterval(std::uint32_t milliseconds) override;
@@ -80,6 +81,7 @@ public:
 
     // For tests and the demo.
     std::string StatusText(StatusPanel panel) const;
+    const std::string& StatusNotice() const { return notice_; }
     int TabCount() const;
     std::string TabCaption(int index) const;  // 0-based
     int SelectedTab() const { return selectedTab_; }
@@ -114,6 +116,8 @@ private:
     void OnCommand(int id, int code);
     void QueryUnload();
     void UnloadHandler();
+    // The session ends (WM_ENDSESSION): save and darken the panels.
+    void EndSession();
     void ShowPage(int tab, bool visible);
     void TrayMenu();
 
@@ -129,6 +133,7 @@ private:
     HWND bar_ = nullptr;
     std::vector<std::unique_ptr<IPanelObject>> panels_;
     std::array<std::string, 4> status_;
+    std::string notice_;
     int selectedTab_ = 0;
     bool trayConnected_ = false;
     bool timerEnabled_ = false;

@@ -31,7 +31,8 @@ OrvexApp::OrvexApp(AppEnvironment environment)
     : env_(std::move(environment)),
       messages_(env_.Messages ? *env_.Messages : static_cast<config::IUserMessages&>(boxes_)),
       autostart_(WithoutSlash(env_.ProgramFolder)),
-      configuration_(store_, env_.ProgramFolder, messages_, &autostart_, config::win32::UserNumberLocale()),
+      configuration_(store_, env_.SettingsFolder.empty() ? env_.ProgramFolder : env_.SettingsFolder, messages_,
+                     &autostart_, config::win32::UserNumberLocale()),
       connection_(link_.Scheduler()),
       offsets_(link_.Scheduler()),
       actionTarget_(link_.Scheduler()),
@@ -57,6 +58,12 @@ std::uint64_t OrvexApp::ChooseAffinity(std::int32_t setting, std::uint64_t proce
     return processMask == 0 ? 0 : hid::AutomaticReaderAffinity(processMask);
 }
 
+bool OrvexApp::AnotherInstanceRuns(bool created, unsigned long lastError) {
+    if (lastError == ERROR_ALREADY_EXISTS) return true;
+    // An elevated Orvex's object refuses a normal one access: it exists.
+    return !created && lastError == ERROR_ACCESS_DENIED;
+}
+
 void OrvexApp::End(int code) { exitCode_ = code; }
 
 PanelServices& OrvexApp::Services() {
@@ -77,11 +84,13 @@ bool OrvexApp::Start() {
 
     // 2. One instance only.
     instanceMutex_.reset(::CreateMutexA(nullptr, TRUE, env_.InstanceName.c_str()));
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    if (AnotherInstanceRuns(static_cast<bool>(instanceMutex_), ::GetLastError())) {
         messages_.Show("Orvex", "Orvex is already running...", true);
         End(kExitAlreadyRunning);
         return false;
     }
+
+    if (!env_.StartNotice.empty()) messages_.Show("Orvex", env_.StartNotice, false);
 
     // 3.-4. The configuration and the shared state.
     configuration_.BeginStartUp();

@@ -27,8 +27,12 @@
 namespace orvex::app::win32 {
 
 struct AppEnvironment {
-    // The folder of Orvex.ini and the profiles (the executable's folder).
+    // The executable's folder (what autostart starts).
     std::string ProgramFolder;
+    // The folder of Orvex.ini and the profiles; empty: the program folder.
+    std::string SettingsFolder;
+    // Said once at start (where the settings went); empty: nothing.
+    std::string StartNotice;
     // Where messages go; nullptr: message boxes.
     config::IUserMessages* Messages = nullptr;
     // The name of the single-instance object (tests give their own).
@@ -69,6 +73,9 @@ public:
     // the window unloaded).
     PanelWatcher* Watcher() { return watcher_.get(); }
 
+    // Whether the single-instance object shows another Orvex running:
+    // `created` whether a handle came back, `lastError` the error then.
+    static bool AnotherInstanceRuns(bool created, unsigned long lastError);
     // Monitors in enumeration order.
     static MonitorList EnumerateMonitors();
     // The affinity start-up gives the program: `setting` -1 picks by the

@@ -2,7 +2,6 @@
 
 #include <shellapi.h>
 
-#include <random>
 
 namespace orvex::app::win32 {
 
@@ -10,11 +9,16 @@ ctlTrayArea::ctlTrayArea() = default;
 
 ctlTrayArea::~ctlTrayArea() { Visible(false); }
 
-bool ctlTrayArea::Create() {
+bool ctlTrayArea::Create(bool elevated) {
     taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
     // A top-level window (never shown): message-only windows do not get
     // broadcasts such as "TaskbarCreated".
-    return Window::Create("OrvexTrayArea", "Orvex tray", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
+    if (!Window::Create("OrvexTrayArea", "Orvex tray", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr)) return false;
+    // A message from a process of lower integrity is dropped on its way to
+    // an elevated window unless the window lets it through.
+    if (elevated && taskbarCreated_)
+        taskbarCreatedAllowed_ = ::ChangeWindowMessageFilterEx(Handle(), taskbarCreated_, MSGFLT_ALLOW, nullptr) != FALSE;
+    return true;
 }
 
 NOTIFYICONDATAA ctlTrayArea::Record() const {
@@ -22,7 +26,7 @@ NOTIFYICONDATAA ctlTrayArea::Record() const {
     // The record's real size in this build, not a size from another one.
     data.cbSize = sizeof(data);
     data.hWnd = Handle();
-    data.uID = id_;
+    data.uID = kIconId;
     data.uFlags = NIF_MESSAGE;
     if (icon_) data.uFlags |= NIF_ICON;
     if (!tip_.empty()) data.uFlags |= NIF_TIP;
@@ -44,10 +48,6 @@ bool ctlTrayArea::Notify(DWORD message) {
 
 void ctlTrayArea::Visible(bool visible) {
     if (visible) {
-        if (!id_) {
-            std::random_device seed;
-            id_ = std::uniform_int_distribution<UINT>(1, 65535)(seed);
-        }
         visible_ = true;
         if (icon_) added_ = Notify(NIM_ADD) || added_;
     } else {

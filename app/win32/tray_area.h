@@ -18,11 +18,20 @@ class ctlTrayArea final : public orvex::win32::Window {
 public:
     // The callback message of the icon; the mouse message travels in lParam.
     static constexpr UINT kCallbackMessage = 512;
+    // The icon's identity with its window. The same at every start: the shell
+    // keeps the user's choice to show the icon per program and identity, and
+    // forgets it for a new one.
+    static constexpr UINT kIconId = 1;
 
     ctlTrayArea();
     ~ctlTrayArea() override;
 
-    bool Create();
+    // `elevated`: the program runs with an administrator's token. The shell
+    // runs without one, so its "TaskbarCreated" broadcast is let through the
+    // message filter of this window explicitly.
+    bool Create(bool elevated);
+    // Whether the broadcast was let through (for tests).
+    bool TaskbarCreatedAllowed() const { return taskbarCreatedAllowed_; }
 
     // The icon is not owned: the caller keeps it alive while it is shown.
     void Icon(HICON icon);
@@ -31,7 +40,7 @@ public:
     const std::string& ToolTip() const { return tip_; }
     void Visible(bool visible);
     bool Visible() const { return visible_; }
-    UINT IconId() const { return id_; }
+    UINT IconId() const { return kIconId; }
 
     std::function<void()> MouseMove;
     std::function<void(int button)> MouseDown;
@@ -51,8 +60,8 @@ private:
     std::string tip_;
     bool visible_ = false;
     bool added_ = false;
-    UINT id_ = 0;
     UINT taskbarCreated_ = 0;
+    bool taskbarCreatedAllowed_ = false;
 };
 
 } // namespace orvex::app::win32

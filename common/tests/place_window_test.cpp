@@ -33,5 +33,37 @@ TEST(PlaceWindow, StoredPositionOnAMonitorIsKeptElseCentred) {
     EXPECT_EQ(PlaceWindow(one, 0, 150, 100, 100, &one.monitors[0]), (Point{10, 0}));
 }
 
+TEST(PlaceWindow, FirstStartCentresOnThePrimaryMonitorWhereverItIsListed) {
+    // The primary monitor enumerated second, right of a smaller one.
+    MonitorList two{{{-1280, 0, 0, 1024}, {0, 0, 1920, 1040}}, 1};
+    EXPECT_EQ(two.Primary(), two.monitors[1]);
+    EXPECT_EQ(PlaceWindow(two, 0, 0, 760, 280, nullptr), (Point{580, 380}));
+    // An index beyond the list falls back to the first; no monitor at all to a plain screen.
+    MonitorList odd{{{0, 0, 800, 600}}, 5};
+    EXPECT_EQ(odd.Primary(), odd.monitors[0]);
+    EXPECT_EQ(MonitorList{}.Primary(), (Rect{0, 0, 1024, 768}));
+}
+
+TEST(PlaceWindow, NormalPositionsInWorkspaceCoordinatesAreStoredInScreenCoordinates) {
+    const Rect monitor{0, 0, 1920, 1080};
+    // A taskbar 48 pixels thick at the top, then at the left, then at the bottom.
+    const Rect workspace{100, 200, 855, 481};
+    EXPECT_EQ(WorkspaceToScreen(workspace, monitor, {0, 48, 1920, 1080}), (Rect{100, 248, 855, 529}));
+    EXPECT_EQ(WorkspaceToScreen(workspace, monitor, {48, 0, 1920, 1080}), (Rect{148, 200, 903, 481}));
+    EXPECT_EQ(WorkspaceToScreen(workspace, monitor, {0, 0, 1920, 1032}), workspace);
+    // A second monitor left of the primary, its taskbar at the left.
+    EXPECT_EQ(WorkspaceToScreen({-1270, 10, -1230, 50}, {-1280, 0, 0, 1024}, {-1240, 0, 0, 1024}),
+              (Rect{-1230, 10, -1190, 50}));
+
+    // Stored and restored in the same coordinates, the position does not
+    // move however often the program starts and quits.
+    MonitorList top{{{0, 48, 1920, 1080}}};
+    const Rect screen = WorkspaceToScreen(workspace, monitor, top.monitors[0]);
+    Point at{screen.left, screen.top};
+    for (int run = 0; run < 3; ++run)
+        at = PlaceWindow(top, at.y * kTwipsPerPixel, at.x * kTwipsPerPixel, 755, 281, &top.monitors[0]);
+    EXPECT_EQ(at, (Point{100, 248}));
+}
+
 } // namespace
 } // namespace orvex

@@ -11,6 +11,7 @@ MonitorList EnumerateMonitors() {
             info.cbSize = sizeof(info);
             if (::GetMonitorInfoA(monitor, &info)) {
                 auto* l = reinterpret_cast<MonitorList*>(data);
+                if (info.dwFlags & MONITORINFOF_PRIMARY) l->primary = l->monitors.size();
                 l->monitors.push_back({info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
             }
             return TRUE;
@@ -40,12 +41,24 @@ void PlaceWindow(HWND window, std::int32_t topTwips, std::int32_t leftTwips, con
 }
 
 void WindowPositionTwips(HWND window, std::int32_t& topTwips, std::int32_t& leftTwips) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
     WINDOWPLACEMENT placement{};
     placement.length = sizeof(placement);
-    RECT r{};
-    // The normal position, also when the window is minimised.
-    if (::GetWindowPlacement(window, &placement)) r = placement.rcNormalPosition;
-    else ::GetWindowRect(window, &r);
+    // A minimised or maximised window: its normal position, which the system
+    // gives in workspace coordinates; stored like every other position, in
+    // screen coordinates.
+    if ((::IsIconic(window) || ::IsZoomed(window)) && ::GetWindowPlacement(window, &placement)) {
+        const RECT& n = placement.rcNormalPosition;
+        Rect screen{n.left, n.top, n.right, n.bottom};
+        MONITORINFO info{};
+        info.cbSize = sizeof(info);
+        if (::GetMonitorInfoA(::MonitorFromRect(&n, MONITOR_DEFAULTTONEAREST), &info))
+            screen = WorkspaceToScreen(screen, {info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
+                                                info.rcMonitor.bottom},
+                                       {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
+        r = RECT{screen.left, screen.top, screen.right, screen.bottom};
+    }
     topTwips = r.top * kTwipsPerPixel;
     leftTwips = r.left * kTwipsPerPixel;
 }

@@ -10,13 +10,14 @@
 
 namespace orvex::win32 {
 
-// The monitors' work areas, in enumeration order.
+// The monitors' work areas, in enumeration order, and which is the primary.
 MonitorList EnumerateMonitors();
 // Moves the window to its stored position (twips) when that still overlaps
 // the nearest monitor, else centres it; top and left both 0 centre it on the
-// first monitor.
+// primary monitor. Positions are in screen coordinates.
 void PlaceWindow(HWND window, std::int32_t topTwips, std::int32_t leftTwips, const MonitorList& monitors);
-// The window's position in twips, for storing.
+// The window's position in twips and screen coordinates, for storing (the
+// normal position when it is minimised or maximised).
 void WindowPositionTwips(HWND window, std::int32_t& topTwips, std::int32_t& leftTwips);
 
 } // namespace orvex::win32

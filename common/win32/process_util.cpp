@@ -4,14 +4,52 @@
 
 namespace orvex::win32 {
 
+namespace {
+
+// The path in the ANSI code page; `exact` tells whether every character had
+// a place there (no '?' nor best-fit look-alike stands in for one).
+std::string ToAnsi(const std::wstring& path, bool& exact) {
+    exact = true;
+    if (path.empty()) return {};
+    BOOL usedDefault = FALSE;
+    const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), static_cast<int>(path.size()),
+                                        nullptr, 0, nullptr, &usedDefault);
+    if (n <= 0) {
+        exact = false;
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.data(), static_cast<int>(path.size()), text.data(), n,
+                          nullptr, &usedDefault);
+    exact = !usedDefault;
+    return text;
+}
+
+} // namespace
+
+std::string AnsiPathOf(const std::wstring& path) {
+    bool exact = false;
+    std::string text = ToAnsi(path, exact);
+    if (exact) return text;
+    const DWORD n = ::GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (n == 0) return text;
+    std::wstring shortPath(n, L'\0');
+    const DWORD got = ::GetShortPathNameW(path.c_str(), shortPath.data(), n);
+    if (got == 0 || got >= n) return text;
+    shortPath.resize(got);
+    bool shortExact = false;
+    std::string shortText = ToAnsi(shortPath, shortExact);
+    return shortExact ? shortText : text;
+}
+
 std::string ExecutablePath() {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0) return {};
         if (n < path.size()) {
             path.resize(n);
-            return path;
+            return AnsiPathOf(path);
         }
         // Truncated: try again with more room.
         path.resize(path.size() * 2);

@@ -10,8 +10,15 @@ namespace orvex::win32 {
 // with no console window. Returns the process handle (to close), or nullptr.
 void* StartToolBesideProgram(const std::string& exeName, const std::string& args);
 
-// Full path of the running executable ("" if it cannot be had).
+// Full path of the running executable ("" if it cannot be had). Taken as
+// the system's wide path; see AnsiPathOf.
 std::string ExecutablePath();
+
+// A path for the ANSI functions: the path itself when every character has
+// a place in the ANSI code page, else its short (8.3) form, whose names
+// are plain. A name that converts neither way comes back with '?' for the
+// characters that have no place.
+std::string AnsiPathOf(const std::wstring& path);
 
 // Folder of the running executable, with a trailing backslash.
 std::string ExecutableFolder();

@@ -1,5 +1,6 @@
 #include "common/win32/window.h"
 
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -73,11 +74,14 @@ LRESULT CALLBACK Window::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 HFONT MessageFont(UINT dpi) {
+    // One font per DPI, kept for the life of the process: windows on
+    // monitors of different scaling hold theirs at the same time, and a
+    // control whose font was deleted falls back to the System font.
     static std::mutex mutex;
-    static UINT fontDpi = 0;
-    static UniqueGdi font;
+    static std::map<UINT, UniqueGdi> fonts;
     std::lock_guard lock(mutex);
-    if (!font || fontDpi != dpi) {
+    UniqueGdi& font = fonts[dpi];
+    if (!font) {
         NONCLIENTMETRICSA metrics{};
         metrics.cbSize = sizeof(metrics);
         LOGFONTA lf{};
@@ -93,7 +97,6 @@ HFONT MessageFont(UINT dpi) {
             lstrcpynA(lf.lfFaceName, "Segoe UI", LF_FACESIZE);
         }
         font.reset(::CreateFontIndirectA(&lf));
-        fontDpi = dpi;
     }
     return static_cast<HFONT>(font.get());
 }

@@ -47,10 +47,14 @@ private:
 };
 
 // The font the system uses for message boxes and dialogs ("Segoe UI" 9 pt on
-// current systems), created once per process at the given DPI.
+// current systems), created once per DPI and kept for the process's life.
 HFONT MessageFont(UINT dpi = 96);
 // A fixed-pitch font of `pixelHeight`, bold when asked; owned by the caller.
 UniqueGdi MakeFixedFont(int pixelHeight, bool bold = false);
+
+// Sent to every child window after its top-level window moved to a monitor
+// of another DPI (declared by the headers only for newer targets).
+inline constexpr UINT kDpiChangedAfterParent = 0x02E3;
 
 // The window's DPI (96 when the system cannot tell).
 UINT WindowDpi(HWND hwnd);

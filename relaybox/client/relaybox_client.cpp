@@ -1,5 +1,6 @@
 #include "relaybox/client/relaybox_client.h"
 
+#include "common/win32/elevation.h"
 #include "common/win32/handles.h"
 #include "common/win32/process_util.h"
 #include "relaybox/com_util.h"
@@ -14,6 +15,19 @@ std::string ServerUnavailableText() {
     return "Error starting the application\r\n"
            "Probably you have not correctly registered the Relaybox.exe library.\r\n"
            "Try running: \"Relaybox.exe /regserver\" from a command prompt.";
+}
+
+std::string ServerUnavailableText(bool elevated, long hr) {
+    if (!elevated) return ServerUnavailableText();
+    char code[16];
+    ::wsprintfA(code, "0x%08lX", static_cast<unsigned long>(hr));
+    return std::string("Error starting the application\r\n"
+                       "Orvex runs as administrator, and Relaybox could not be started for it (error ") +
+           code +
+           ").\r\nFor programs run as administrator Windows reads only the computer-wide registration of "
+           "Relaybox, which only an administrator can write.\r\n"
+           "Run \"Relaybox.exe /regserver\" from a command prompt opened as administrator, "
+           "or start Orvex without administrator rights.";
 }
 
 std::string DefaultServerPath() { return win32::ExecutableFolder() + "Relaybox.exe"; }
@@ -41,17 +55,35 @@ bool IsRegistrationFailure(HRESULT hr) {
            hr == CO_E_APPNOTFOUND;
 }
 
+namespace {
+
+// The results of an activation that reached a server on its way out (its
+// last object had just gone): the next try starts a new server.
+bool ServerEnding(HRESULT hr) {
+    return hr == CO_E_SERVER_STOPPING || hr == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF) || hr == RPC_E_DISCONNECTED ||
+           hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
+           hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED);
+}
+
+} // namespace
+
 HRESULT CreateServerObject(const CLSID& clsid, const IID& iid, void** out, std::string& errorText,
                            const std::string& serverPath) {
     errorText.clear();
     if (!out) return E_POINTER;
     *out = nullptr;
     HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, out);
+    for (int retry = 0; retry < 10 && FAILED(hr) && ServerEnding(hr); ++retry) {
+        ::Sleep(100);
+        hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, out);
+    }
     if (FAILED(hr) && IsRegistrationFailure(hr) && RunServerRegistration(serverPath, false))
         hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, out);
     if (FAILED(hr)) {
         *out = nullptr;
-        errorText = ServerUnavailableText();
+        // Elevated, the user's own registration does not count, so the
+        // usual advice would change nothing: say what does.
+        errorText = ServerUnavailableText(win32::ProcessElevated(), hr);
     }
     return hr;
 }

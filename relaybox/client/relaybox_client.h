@@ -11,6 +11,9 @@ namespace orvex::relaybox {
 
 // The text to show when the server cannot be created.
 std::string ServerUnavailableText();
+// The same for a program that runs `elevated` (else the text above), with
+// the activation's error `hr`.
+std::string ServerUnavailableText(bool elevated, long hr);
 
 // "<folder of the running program>\Relaybox.exe".
 std::string DefaultServerPath();

@@ -1,5 +1,6 @@
 #include "relaybox/hid/hid_core.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace orvex::hid {
@@ -75,6 +76,33 @@ uint64_t AutomaticTimerAffinity(uint64_t m) {
     if (m < 4) return 2;
     if (m < 8) return 4;
     return 12;
+}
+
+FeatureLengthDevice::FeatureLengthDevice(std::unique_ptr<IHidDevice> device) : device_(std::move(device)) {
+    HidCaps caps;
+    if (device_ && device_->GetCaps(caps)) scratch_.assign(caps.FeatureReportByteLength, 0);
+}
+
+bool FeatureLengthDevice::SetFeature(const uint8_t* report, uint32_t size) {
+    if (report == nullptr || size == 0 || size >= FeatureLength()) return device_->SetFeature(report, size);
+    std::copy(report, report + size, scratch_.begin());
+    std::fill(scratch_.begin() + size, scratch_.end(), uint8_t{0});
+    return device_->SetFeature(scratch_.data(), FeatureLength());
+}
+
+bool FeatureLengthDevice::GetFeature(uint8_t* report, uint32_t size) {
+    if (report == nullptr || size == 0 || size >= FeatureLength()) return device_->GetFeature(report, size);
+    std::fill(scratch_.begin(), scratch_.end(), uint8_t{0});
+    scratch_[0] = report[0];  // the report id asked for
+    if (!device_->GetFeature(scratch_.data(), FeatureLength())) return false;
+    std::copy(scratch_.begin(), scratch_.begin() + size, report);
+    return true;
+}
+
+std::unique_ptr<IHidDevice> OpenForFeatureReports(IHidSystem& system, const std::string& path) {
+    std::unique_ptr<IHidDevice> device = system.Open(path, false);
+    if (!device) return nullptr;
+    return std::make_unique<FeatureLengthDevice>(std::move(device));
 }
 
 } // namespace orvex::hid

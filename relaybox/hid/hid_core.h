@@ -7,7 +7,9 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace orvex::hid {
 
@@ -37,6 +39,36 @@ int Scan(IHidSystem& system, uint32_t vendorId, uint32_t productId, ScanPaths& p
 // False, with `caps` untouched, when the path cannot be opened or the
 // capabilities cannot be read.
 bool GetCapabilities(IHidSystem& system, const std::string& path, HidCaps& caps);
+
+// A device whose feature reports travel at the collection's
+// FeatureReportByteLength, as the system's HID class driver wants every
+// buffer: it refuses a shorter one. A shorter report is padded with zeros
+// to that length, and a shorter read is made at that length and cut back
+// to the caller's size. Longer buffers go through as they are (the driver
+// uses what the collection defines). The length is read from the
+// capabilities once, at construction; without them nothing changes.
+// Writing and reading allocate nothing. Like the device, one thread at a time.
+class FeatureLengthDevice final : public IHidDevice {
+public:
+    explicit FeatureLengthDevice(std::unique_ptr<IHidDevice> device);
+    uint32_t FeatureLength() const { return static_cast<uint32_t>(scratch_.size()); }
+
+    bool GetAttributes(HidAttributes& attributes) override { return device_->GetAttributes(attributes); }
+    bool GetCaps(HidCaps& caps) override { return device_->GetCaps(caps); }
+    ReadStatus ReadReport(uint8_t* buffer, uint32_t size, uint32_t timeoutMs) override {
+        return device_->ReadReport(buffer, size, timeoutMs);
+    }
+    bool SetFeature(const uint8_t* report, uint32_t size) override;
+    bool GetFeature(uint8_t* report, uint32_t size) override;
+
+private:
+    std::unique_ptr<IHidDevice> device_;
+    std::vector<uint8_t> scratch_;  // FeatureLength() bytes
+};
+
+// Opens `path` (not overlapped) for feature reports at the collection's
+// length; nullptr when it cannot be opened.
+std::unique_ptr<IHidDevice> OpenForFeatureReports(IHidSystem& system, const std::string& path);
 
 // Automatic affinity masks chosen from the process mask m. Both keep the
 // loops off the first processors, which the simulator and the system use

@@ -58,6 +58,17 @@ HRESULT EventSource::EnumConnections(IEnumConnections** out) {
     return E_NOTIMPL;
 }
 
+namespace {
+
+// The results of a call to an object whose process has gone away.
+bool ClientGone(HRESULT hr) {
+    return hr == RPC_E_DISCONNECTED || hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
+           hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) ||
+           hr == CO_E_OBJNOTCONNECTED;
+}
+
+} // namespace
+
 void EventSource::Fire(DISPID id, DISPPARAMS& params) {
     // A sink may unadvise (or advise) while its call is in progress, so the
     // calls go to a copy of the list.
@@ -65,9 +76,10 @@ void EventSource::Fire(DISPID id, DISPPARAMS& params) {
     for (auto& target : targets) {
         HRESULT hr = target.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
                                          nullptr, nullptr, nullptr);
-        if (hr == RPC_E_DISCONNECTED || hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) ||
-            hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) || hr == CO_E_OBJNOTCONNECTED)
+        if (ClientGone(hr)) {
+            lost_ = true;
             Unadvise(target.cookie);
+        }
     }
 }
 

@@ -98,6 +98,10 @@ public:
     void Fire(DISPID id, DISPPARAMS& params);
     // Releases every sink (the object is going away).
     void Clear() { sinks_.clear(); }
+    // True when the listeners are gone with their processes: at least one
+    // was dropped for that and none is left. A loop that raises events for
+    // nobody then ends, and with it the lock that kept its object alive.
+    bool ListenersGone() const noexcept { return lost_ && sinks_.empty(); }
 
 private:
     struct Sink {
@@ -109,6 +113,7 @@ private:
     IID events_;
     std::vector<Sink> sinks_;
     DWORD nextCookie_ = 1;
+    bool lost_ = false;  // a sink was dropped because its process is gone
 };
 
 // Lets the client's calls that are waiting on this thread run: every

@@ -104,6 +104,12 @@ public:
                 failed = true;
                 break;
             }
+            // The client was killed (its report could not be delivered):
+            // nobody will stop this loop, so it ends by itself and lets its
+            // object go. An idle panel's loop is not asked about its client:
+            // a call into a client that is releasing the reader may not be
+            // answered until its own call to this thread returns.
+            if (events_.ListenersGone()) break;
         }
         device.reset();
         running_ = false;

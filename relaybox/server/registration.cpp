@@ -1,6 +1,8 @@
 #include "relaybox/server/registration.h"
 
+#include "common/win32/elevation.h"
 #include "relaybox/com_util.h"
+#include "relaybox/registration_rules.h"
 #include "relaybox/relaybox_classes.h"
 
 #include <windows.h>
@@ -145,6 +147,20 @@ bool RunningUnderWine() {
     return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+// True when the machine's class keys name this executable as their server,
+// or when there are none.
+bool MachineKeysAreThisServers(const std::string& executablePath) {
+    for (const auto& c : Classes()) {
+        const std::string key = kClassesKey + std::string("CLSID\\") + com::GuidText(*c.clsid) + "\\LocalServer32";
+        char value[1024] = {};
+        DWORD size = sizeof(value) - 1;
+        const LONG rc = ::RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size);
+        if (rc == ERROR_FILE_NOT_FOUND) continue;
+        if (rc != ERROR_SUCCESS || !IsThisServer(value, executablePath)) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string RegisterServer(const std::string& executablePath) {
@@ -153,28 +169,39 @@ std::string RegisterServer(const std::string& executablePath) {
     HRESULT hr = ::LoadTypeLibEx(widePath.c_str(), REGKIND_NONE, lib.Put());
     if (FAILED(hr)) return Failure("the type library could not be loaded", hr);
 
+    // Elevated, COM reads only the machine's classes for this user's
+    // programs (as Wine does for every program); the user's keys are written
+    // in every case, for the programs the user starts normally.
+    const RegistrationPlan plan = PlanRegistration(win32::ProcessElevated(), RunningUnderWine());
+
     // The type library first: it writes interface keys of its own, which the
     // keys below then set to exactly what this server needs.
     std::wstring helpDir = com::Wide(FolderOf(executablePath));
-    hr = ::RegisterTypeLibForUser(lib.Get(), widePath.data(), helpDir.data());
+    hr = plan.typeLibForMachine ? ::RegisterTypeLib(lib.Get(), widePath.data(), helpDir.data())
+                                : ::RegisterTypeLibForUser(lib.Get(), widePath.data(), helpDir.data());
     if (FAILED(hr)) return Failure("the type library could not be registered", hr);
 
     const auto entries = Entries(executablePath);
     std::string failedKey;
     LONG rc = WriteAll(HKEY_CURRENT_USER, entries, failedKey);
     if (rc != ERROR_SUCCESS) return Failure(("HKCU\\Software\\Classes\\" + failedKey + " could not be written").c_str(), rc);
-    // Wine activates classes only from the machine's keys and does not merge
-    // the user's into them: there the same keys go machine-wide as well.
-    // Windows merges them, so a per-user registration stays per user.
-    if (RunningUnderWine()) WriteAll(HKEY_LOCAL_MACHINE, entries, failedKey);
+    if (plan.machineKeys) {
+        rc = WriteAll(HKEY_LOCAL_MACHINE, entries, failedKey);
+        if (rc != ERROR_SUCCESS && plan.machineRequired)
+            return Failure(("HKLM\\Software\\Classes\\" + failedKey + " could not be written").c_str(), rc);
+    }
     return {};
 }
 
-std::string UnregisterServer() {
+std::string UnregisterServer(const std::string& executablePath) {
     ::UnRegisterTypeLibForUser(LIBID_RunnableLib, kTypeLibMajor, kTypeLibMinor, 0, kSysKind);
     LONG rc = DeleteAll(HKEY_CURRENT_USER);
-    // Machine-wide keys of an earlier registration go too, where allowed.
-    DeleteAll(HKEY_LOCAL_MACHINE);
+    // Machine-wide keys go only when they are this server's: another copy
+    // of it (another folder) may have registered them for every user.
+    if (MachineKeysAreThisServers(executablePath)) {
+        if (win32::ProcessElevated()) ::UnRegisterTypeLib(LIBID_RunnableLib, kTypeLibMajor, kTypeLibMinor, 0, kSysKind);
+        DeleteAll(HKEY_LOCAL_MACHINE);
+    }
     if (rc != ERROR_SUCCESS) return Failure("the per-user keys could not be removed", rc);
     return {};
 }

@@ -14,6 +14,7 @@
 #include <array>
 #include <cctype>
 #include <string>
+#include <utility>
 
 using namespace orvex::relaybox;
 using namespace orvex::relaybox::server;
@@ -52,20 +53,46 @@ int Serve() {
     const std::array<std::pair<const CLSID*, ThreadedClassFactory*>, 3> factories{{
         {&CLSID_cHidD, &hidD}, {&CLSID_cPanelIO, &panelIO}, {&CLSID_cHighSpeedTimer, &timer}}};
     std::array<DWORD, 3> cookies{};
-    for (size_t i = 0; i < factories.size(); ++i)
-        ::CoRegisterClassObject(*factories[i].first, factories[i].second, CLSCTX_LOCAL_SERVER,
-                                REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookies[i]);
-    ::CoResumeClassObjects();
+    auto revoke = [&cookies] {
+        for (DWORD& cookie : cookies)
+            if (cookie) ::CoRevokeClassObject(std::exchange(cookie, 0));
+    };
+    for (size_t i = 0; i < factories.size(); ++i) {
+        // A class that cannot be offered leaves the client waiting for a
+        // server that never serves it: end instead, so that COM reports it.
+        if (FAILED(::CoRegisterClassObject(*factories[i].first, factories[i].second, CLSCTX_LOCAL_SERVER,
+                                           REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &cookies[i]))) {
+            cookies[i] = 0;
+            revoke();
+            ReleaseServerTypeLib();
+            return 2;
+        }
+    }
+    if (FAILED(::CoResumeClassObjects())) {
+        revoke();
+        ReleaseServerTypeLib();
+        return 2;
+    }
 
-    // Runs until the last object thread (or client lock) lets go.
+    // Runs until the last object thread (or client lock) lets go, or until
+    // nobody has used the server for a while (its client went before it
+    // made an object, so no release will ever end it).
+    ULONGLONG unusedSince = ::GetTickCount64();
+    const UINT_PTR idleTimer = ::SetTimer(nullptr, 0, 1000, nullptr);
     MSG msg;
     while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (msg.hwnd == nullptr && msg.message == WM_TIMER && msg.wParam == idleTimer) {
+            const ULONGLONG now = ::GetTickCount64();
+            if (!ServerUnused()) unusedSince = now;
+            else if (now - unusedSince >= kIdleShutdownMs) break;
+            continue;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+    if (idleTimer) ::KillTimer(nullptr, idleTimer);
 
-    for (DWORD cookie : cookies)
-        if (cookie) ::CoRevokeClassObject(cookie);
+    revoke();
     JoinObjectThreads(5000);
     ReleaseServerTypeLib();
     return 0;
@@ -84,7 +111,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         return 1;
     }
     if (HasSwitch(args, "unregserver")) {
-        const std::string failure = UnregisterServer();
+        const std::string failure = UnregisterServer(orvex::win32::ExecutablePath());
         if (failure.empty()) return 0;
         if (!HasSwitch(args, "s"))
             ::MessageBoxA(nullptr, ("Unregistration failed: " + failure).c_str(), ExecutableName().c_str(),

@@ -6,12 +6,14 @@
 #include <objbase.h>
 
 #include <array>
+#include <atomic>
 
 namespace orvex::relaybox::server {
 
 namespace {
 
 DWORD g_mainThread = 0;
+std::atomic<long> g_shares{0};
 com::ComPtr<ITypeLib> g_typeLib;
 
 struct CachedInfo {
@@ -73,12 +75,18 @@ const std::string& ExecutableName() {
 
 void SetMainThread(DWORD threadId) { g_mainThread = threadId; }
 
-void ServerAddRef() { ::CoAddRefServerProcess(); }
+void ServerAddRef() {
+    ++g_shares;
+    ::CoAddRefServerProcess();
+}
 
 void ServerRelease() {
+    --g_shares;
     if (::CoReleaseServerProcess() == 0 && g_mainThread != 0)
         ::PostThreadMessageA(g_mainThread, WM_QUIT, 0, 0);
 }
+
+bool ServerUnused() { return g_shares.load() <= 0; }
 
 HRESULT RaiseError(const IID& iid, long number, const std::string& procedure,
                    const std::string& description) {

@@ -27,6 +27,11 @@ const std::string& ExecutableName();
 void SetMainThread(DWORD threadId);
 void ServerAddRef();
 void ServerRelease();
+// No object and no lock holds the server.
+bool ServerUnused();
+// How long a server that nobody uses stays before it ends by itself (a
+// client that started it and vanished before it made an object).
+inline constexpr unsigned long long kIdleShutdownMs = 10000;
 
 // Sets the thread's error object (source "<exe>.<procedure>") and returns
 // the automation HRESULT of the number.

@@ -41,6 +41,7 @@ public:
         while (!stopRequested_) {
             DISPPARAMS none{nullptr, nullptr, 0, 0};
             events_.Fire(kTimer, none);
+            if (events_.ListenersGone()) break;  // the client was killed
             // The sleep lets the client's calls (Enabled false) run.
             WaitLettingMessagesRun(static_cast<unsigned long>(std::max<SHORT>(interval_, 0)), stopRequested_);
         }

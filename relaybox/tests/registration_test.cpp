@@ -3,8 +3,10 @@
 #include "relaybox/client/relaybox_client.h"
 #include "relaybox/relaybox_classes.h"
 #include "relaybox/relaybox_errors.h"
+#include "relaybox/registration_rules.h"
 #include "relaybox/tests/com_test_support.h"
 
+#include "common/win32/elevation.h"
 #include "common/win32/handles.h"
 #include "common/win32/process_util.h"
 #include "tools/virtualpanels/virtualpanels_client.h"
@@ -223,10 +225,60 @@ TEST_F(RegistrationTest, HelperGivesTheStartUpTextsWhenRegisteringFails) {
     EXPECT_EQ(CreateHidD(hidD.Put(), errorText, win32::ExecutableFolder() + "NoSuchServer.exe"),
               REGDB_E_CLASSNOTREG);
     EXPECT_FALSE(hidD);
-    EXPECT_EQ(errorText,
+    // Elevated (as a Wine prefix's programs are), the text says what helps then.
+    EXPECT_EQ(errorText, ServerUnavailableText(win32::ProcessElevated(), REGDB_E_CLASSNOTREG));
+    EXPECT_EQ(ServerUnavailableText(false, REGDB_E_CLASSNOTREG),
               "Error starting the application\r\n"
               "Probably you have not correctly registered the Relaybox.exe library.\r\n"
               "Try running: \"Relaybox.exe /regserver\" from a command prompt.");
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), false));
+}
+
+TEST(RegistrationRules, ElevatedRegistrationIsMachineWideAndRemovalTouchesOnlyItsOwnServer) {
+    // A normal user on Windows: the user's keys only.
+    RegistrationPlan plan = PlanRegistration(false, false);
+    EXPECT_FALSE(plan.typeLibForMachine);
+    EXPECT_FALSE(plan.machineKeys);
+    // Elevated: COM ignores the user's classes, so the machine's must be written.
+    plan = PlanRegistration(true, false);
+    EXPECT_TRUE(plan.typeLibForMachine);
+    EXPECT_TRUE(plan.machineKeys);
+    EXPECT_TRUE(plan.machineRequired);
+    // Wine: machine keys where they can be written, as a help, not a need.
+    plan = PlanRegistration(false, true);
+    EXPECT_FALSE(plan.typeLibForMachine);
+    EXPECT_TRUE(plan.machineKeys);
+    EXPECT_FALSE(plan.machineRequired);
+
+    EXPECT_TRUE(IsThisServer("\"C:\\Program Files\\Orvex\\Relaybox.exe\"", "c:\\program files\\orvex\\RELAYBOX.EXE"));
+    EXPECT_FALSE(IsThisServer("\"D:\\Old Orvex\\Relaybox.exe\"", "C:\\Program Files\\Orvex\\Relaybox.exe"));
+    EXPECT_FALSE(IsThisServer("", "C:\\Orvex\\Relaybox.exe"));
+
+    // An elevated Orvex whose activation fails says why and what helps.
+    EXPECT_EQ(ServerUnavailableText(false, REGDB_E_CLASSNOTREG), ServerUnavailableText());
+    const std::string elevated = ServerUnavailableText(true, REGDB_E_CLASSNOTREG);
+    EXPECT_NE(elevated.find("Orvex runs as administrator"), std::string::npos);
+    EXPECT_NE(elevated.find("0x80040154"), std::string::npos);
+    EXPECT_NE(elevated.find("command prompt opened as administrator"), std::string::npos);
+}
+
+TEST_F(RegistrationTest, UnregisteringLeavesTheMachineKeysOfAnotherCopy) {
+    // Under Wine registration writes the machine's keys as well (elevated
+    // on Windows too); here another copy of the server took them over.
+    const std::string key = "Software\\Classes\\CLSID\\" + com::GuidText(CLSID_cHidD);
+    if (!KeyExists(HKEY_LOCAL_MACHINE, key)) GTEST_SKIP() << "no machine-wide registration here";
+    const std::string other = "\"C:\\Old Orvex\\Relaybox.exe\"";
+    ASSERT_EQ(::RegSetKeyValueA(HKEY_LOCAL_MACHINE, (key + "\\LocalServer32").c_str(), nullptr, REG_SZ, other.c_str(),
+                                static_cast<DWORD>(other.size() + 1)),
+              ERROR_SUCCESS);
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), true));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, key)) << "the user's keys go";
+    EXPECT_EQ(ReadText(HKEY_LOCAL_MACHINE, key + "\\LocalServer32"), other) << "the other copy's stay";
+
+    // Registered again from here, they are this server's and go with it.
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), false));
+    ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), true));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key));
     ASSERT_TRUE(RunServerRegistration(DefaultServerPath(), false));
 }
 

@@ -264,6 +264,36 @@ TEST_F(ServerTest, UnpluggedPanelEndsTheLoopAndTellsTheClientOnce) {
     EXPECT_EQ(ReadFailures(), 1u);
 }
 
+TEST_F(ServerTest, AServerStartedWithoutAClientEndsByItself) {
+    // As when the client that had COM start the server is gone before it
+    // made an object: no release will ever end it.
+    std::string line = "\"" + DefaultServerPath() + "\" -Embedding";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    win32::UniqueHandle process(info.hProcess);
+    ::CloseHandle(info.hThread);
+    const ULONGLONG before = ::GetTickCount64();
+    ASSERT_EQ(::WaitForSingleObject(process.get(), 40000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    ::GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_GE(::GetTickCount64() - before, 9000u) << "it waits for a client for a while";
+}
+
+TEST_F(ServerTest, AnObjectAskedForAsTheServerEndsComesFromTheNextServer) {
+    // The last object goes and the server starts to end; a client that asks
+    // for an object at that moment (a panel reconnected at once) still gets
+    // one, from the server started after it.
+    for (int i = 0; i < 10; ++i) {
+        hidD = Create<IcHidD>(CLSID_cHidD, IID_IcHidD);
+        ASSERT_TRUE(hidD) << i;
+        hidD.Reset();
+        ::Sleep(static_cast<DWORD>(i * 10));
+    }
+}
+
 TEST_F(ServerTest, ReaderOfAPathThatCannotBeOpenedEndsAtOnce) {
     StartPanels("--radio 1");
     reader = Create<IcPanelIO>(CLSID_cPanelIO, IID_IcPanelIO);

@@ -29,6 +29,23 @@ protected:
         ASSERT_EQ(result, ResultOk);
         fake.sends = fake.exchanges = fake.sleeps = fake.sleptMs = 0;
     }
+    // One read of 0x3304 through an exchange whose every send fails with
+    // `error`: it fails with `expected` after `sends` sends and `sleeps`
+    // sleeps, copies nothing and leaves the batch empty.
+    void ExpectFailedExchange(uint32_t error, int32_t expected, int sends, int sleeps) {
+        fake.sends = fake.sleeps = 0;
+        fake.failingSends = 1000;
+        fake.sendError = error;
+        uint32_t v = 7;
+        int32_t result = -1;
+        ASSERT_TRUE(link.LinkRead(0x3304, 4, &v, result));
+        EXPECT_FALSE(link.LinkProcess(result));
+        EXPECT_EQ(result, expected);
+        EXPECT_EQ(fake.sends, sends);
+        EXPECT_EQ(fake.sleeps, sleeps);
+        EXPECT_EQ(v, 7u);
+        EXPECT_EQ(link.QueuedBytes(), 0u) << "a failed exchange leaves the batch empty";
+    }
     FakePlatform fake;
     FsuipcLink link{fake};
 };
@@ -307,22 +324,30 @@ TEST_F(LinkTest, SendRetriesThenReportsTimeoutOrError) {
     EXPECT_EQ(fake.sends, 4);
     EXPECT_EQ(v, 0x49990000u);
 
-    fake.sends = fake.sleeps = 0;
-    fake.failingSends = 1000;
-    fake.sendError = 0;
-    v = 0;
-    ASSERT_TRUE(link.LinkRead(0x3304, 4, &v, result));
-    EXPECT_FALSE(link.LinkProcess(result));
-    EXPECT_EQ(result, ResultTimeout);
-    EXPECT_EQ(fake.sends, 11);
-    EXPECT_EQ(fake.sleeps, 10);
-    EXPECT_EQ(v, 0u);
-    EXPECT_EQ(link.QueuedBytes(), 0u) << "a failed exchange leaves the batch empty";
+    ExpectFailedExchange(0, ResultTimeout, 11, 10);
+    ExpectFailedExchange(1460, ResultSendFailed, 11, 10);  // ERROR_TIMEOUT
+}
 
-    fake.sendError = 1460;  // ERROR_TIMEOUT
-    ASSERT_TRUE(link.LinkRead(0x3304, 4, &v, result));
-    EXPECT_FALSE(link.LinkProcess(result));
-    EXPECT_EQ(result, ResultSendFailed);
+TEST_F(LinkTest, AccessDeniedIsFinalWithoutRetriesNorSleeps) {
+    // An elevated simulator and a normal Orvex: every send is refused.
+    fake.failingSends = 1000;
+    fake.sendError = 5;
+    int32_t result = -1;
+    EXPECT_FALSE(link.LinkOpen(0, result));
+    EXPECT_EQ(result, ResultAccessDenied);
+    EXPECT_EQ(fake.sends, 1);
+    EXPECT_EQ(fake.sleeps, 0);
+    EXPECT_EQ(fake.LiveResources(), 0);
+
+    // Refused in the middle of a session: the batch is dropped, nothing copied.
+    fake.failingSends = 0;
+    Open();
+    ExpectFailedExchange(5, ResultAccessDenied, 1, 0);
+    // The system refused the message: it never reaches the simulator, so
+    // its block's atom goes at the close, not held like a given-up one's.
+    link.LinkClose();
+    EXPECT_EQ(link.HeldAtoms(), 0u);
+    EXPECT_EQ(fake.LiveResources(), 0);
 }
 
 // A message given up may still be taken up by the simulator later. Every
@@ -436,7 +461,7 @@ TEST_F(LinkTest, ForgedRepliesAreRejectedAndCopyNothing) {
 }
 
 TEST(LinkResultNames, EveryCodeHasAName) {
-    for (int32_t code = 0; code <= 16; ++code)
+    for (int32_t code = 0; code <= 17; ++code)
         EXPECT_STRNE(LinkResultName(code), "unknown result") << code;
     EXPECT_STREQ(LinkResultName(99), "unknown result");
 }

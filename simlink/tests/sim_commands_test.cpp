@@ -128,6 +128,14 @@ public:
     }
 };
 
+TEST(KeystrokeTest, NavigationKeysAreExtendedAndTheirNumericPadTwinsAreNot) {
+    for (uint8_t vk : {0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E, 0x6F, 0xA3, 0xA5})
+        EXPECT_TRUE(IsExtendedKey(vk)) << int(vk);
+    // Numeric pad 0-9 and decimal, the left Ctrl and Alt, letters, Enter.
+    for (uint8_t vk : {0x60, 0x61, 0x64, 0x69, 0x6E, 0xA2, 0xA4, 0x41, 0x0D, 0x10, 0x11})
+        EXPECT_FALSE(IsExtendedKey(vk)) << int(vk);
+}
+
 TEST(WaitForTest, SleepsWholeStepsAndPumpsAfterEach) {
     FakeWaitHost host;
     EXPECT_FALSE(WaitFor(host, 100, 25));

@@ -1,6 +1,7 @@
 #include "simlink/win32/fsuipc_platform_win32.h"
 
 #include <windows.h>
+#include <sddl.h>
 
 namespace orvex::simlink {
 
@@ -17,8 +18,17 @@ uint16_t Win32LinkPlatform::AddGlobalAtom(const char* name) { return ::GlobalAdd
 void Win32LinkPlatform::DeleteGlobalAtom(uint16_t atom) { ::GlobalDeleteAtom(atom); }
 
 NativeHandle Win32LinkPlatform::CreateMapping(const char* name, uint32_t size, bool& alreadyExisted) {
+    // The explicit descriptor; without one (should the text not convert)
+    // the default list, as before.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorA(kBlockSecurity, SDDL_REVISION_1, &descriptor, nullptr);
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
     ::SetLastError(0);
-    HANDLE mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, name);
+    HANDLE mapping = ::CreateFileMappingA(INVALID_HANDLE_VALUE, descriptor ? &attributes : nullptr, PAGE_READWRITE,
+                                          0, size, name);
+    const DWORD error = ::GetLastError();
+    if (descriptor) ::LocalFree(descriptor);
+    ::SetLastError(error);
     alreadyExisted = mapping != nullptr && ::GetLastError() == ERROR_ALREADY_EXISTS;
     return reinterpret_cast<NativeHandle>(mapping);
 }

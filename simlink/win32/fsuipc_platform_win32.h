@@ -5,6 +5,14 @@
 
 namespace orvex::simlink {
 
+// The access list of the shared block. The simulator must open the block
+// whatever rights each side runs with: with no descriptor an elevated Orvex
+// would give it the elevated token's default list (administrators and
+// system only) and a normal simulator could not open it. So: full access for
+// the system, the administrators and the creator, read and write for the
+// interactive user, labelled medium integrity (a normal process may write).
+inline constexpr const char* kBlockSecurity = "D:P(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;OW)(A;;GRGW;;;IU)S:(ML;;NW;;;ME)";
+
 class Win32LinkPlatform final : public ILinkPlatform {
 public:
     NativeHandle FindTopLevelWindow(const char* className) override;

@@ -15,9 +15,13 @@ void SendKeystroke(uint8_t KeyCode, uint8_t Qualifiers) {
     for (std::size_t i = 0; i < seq.count; ++i) {
         INPUT& in = inputs[i];
         in.type = INPUT_KEYBOARD;
-        in.ki.wVk = seq.records[i].virtualKey;
-        in.ki.wScan = 0;
-        in.ki.dwFlags = seq.records[i].keyUp ? KEYEVENTF_KEYUP : 0;
+        const uint8_t vk = seq.records[i].virtualKey;
+        in.ki.wVk = vk;
+        // Programs that read scan codes (simulators among them) need the
+        // key's own; the extended flag tells the navigation keys from their
+        // numeric-pad twins.
+        in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+        in.ki.dwFlags = (seq.records[i].keyUp ? KEYEVENTF_KEYUP : 0u) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0u);
         in.ki.time = 0;
         in.ki.dwExtraInfo = 0;
     }

@@ -112,15 +112,16 @@ uint32_t InitialPositions(PanelKind kind) {
     return 0;
 }
 
-// The feature reports a panel accepts: id and exact size.
-bool AcceptsFeature(PanelKind kind, uint8_t id, size_t size) {
+// The size of the feature report a panel defines for `id`; 0 for an id it
+// does not know.
+size_t ReportSize(PanelKind kind, uint8_t id) {
     switch (kind) {
-    case PanelKind::Radio: return id == 0 && size == 23;
-    case PanelKind::Multi: return id == 0 && size == 13;
-    case PanelKind::Switch: return id == 0 && size == 2;
-    case PanelKind::Bip: return (id == 0xB2 && size == 2) || (id == 0xB8 && size == 7);
+    case PanelKind::Radio: return id == 0 ? 23 : 0;
+    case PanelKind::Multi: return id == 0 ? 13 : 0;
+    case PanelKind::Switch: return id == 0 ? 2 : 0;
+    case PanelKind::Bip: return id == 0xB2 ? 2 : id == 0xB8 ? 7 : 0;
     }
-    return false;
+    return 0;
 }
 
 } // namespace
@@ -218,26 +219,33 @@ void PanelModel::SetPulse(uint32_t bits, bool on) {
 }
 
 bool PanelModel::WriteFeature(const uint8_t* report, size_t size) {
-    if (report == nullptr || size == 0 || !AcceptsFeature(kind_, report[0], size)) {
+    // As the system's HID class driver does: every buffer is at least the
+    // collection's feature length (its longest report), or it is refused;
+    // the device gets the report of the size it defines for the id.
+    const size_t own = report == nullptr || size == 0 ? 0 : ReportSize(kind_, report[0]);
+    if (own == 0 || size < Info(kind_).featureLength) {
         ++stats_.rejected;
         return false;
     }
-    features_[report[0]].assign(report, report + size);
+    features_[report[0]].assign(report, report + own);
     ++stats_.writes;
     return true;
 }
 
 std::optional<std::vector<uint8_t>> PanelModel::ReadFeature(uint8_t reportId, size_t length) {
-    if (length == 0) return std::nullopt;
     const KindInfo& info = Info(kind_);
+    // Shorter than the collection's feature length: refused, as above.
+    if (length == 0 || length < info.featureLength) return std::nullopt;
     std::vector<uint8_t> out;
     if (kind_ == PanelKind::Bip) {
-        if (!AcceptsFeature(kind_, reportId, length)) return std::nullopt;
+        const size_t own = ReportSize(kind_, reportId);
+        if (own == 0 || length > info.featureLength) return std::nullopt;
         out = LastFeature(reportId);
         if (out.empty()) {
-            out.assign(length, 0);
+            out.assign(own, 0);
             out[0] = reportId;
         }
+        out.resize(length, 0);  // the shorter report arrives padded
     } else if (kind_ == PanelKind::Switch) {
         // Its one feature report holds the lamps; nothing says the panel
         // answers a read, least of all with its switches.

@@ -83,12 +83,15 @@ public:
     // as a knob pulse: a drawn knob turns its mark by these.
     const std::array<uint64_t, 24>& PulseCounts() const { return pulseCounts_; }
 
-    // A SetFeature: accepted when its id and size are the panel's; the last
-    // report of each id is kept.
+    // A SetFeature, checked as the system's HID class driver checks it: the
+    // buffer must be at least the panel's feature length (its longest
+    // report; shorter reports come padded) and carry an id the panel knows.
+    // The last report of each id is kept at the size the panel defines.
     bool WriteFeature(const uint8_t* report, size_t size);
-    // A GetFeature of `length` bytes for `reportId`. The Radio and Multi
-    // Panels answer id 0 with their held positions in bytes 1-3 (the rest 0);
-    // the BIP answers with the last report of that id; the Switch Panel does
+    // A GetFeature of `length` bytes for `reportId`; a length below the
+    // panel's feature length is refused. The Radio and Multi Panels answer
+    // id 0 with their held positions in bytes 1-3 (the rest 0); the BIP
+    // answers with the last report of that id, padded; the Switch Panel does
     // not answer. nullopt: not answered.
     std::optional<std::vector<uint8_t>> ReadFeature(uint8_t reportId, size_t length);
     // The last report written with that id (empty: none yet).

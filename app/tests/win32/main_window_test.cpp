@@ -2,6 +2,8 @@
 // tabs and pages, the status bar, the profile list, the icon's record and
 // the events that show the window again.
 #include "app/win32/main_window.h"
+#include "app/win32/orvex_app.h"
+#include "common/win32/elevation.h"
 
 #include "config/memory_ini_store.h"
 #include "config/tests/fake_messages.h"
@@ -17,6 +19,10 @@
 namespace orvex::app::win32 {
 namespace {
 
+// How often pages were darkened and released.
+int g_pagesLost = 0;
+int g_pagesReleased = 0;
+
 // A page that is just a child window of the main window.
 class PagePanel final : public IPanelObject {
 public:
@@ -25,13 +31,14 @@ public:
                                     ::GetModuleHandleA(nullptr), nullptr);
     }
     ~PagePanel() override {
+        ++g_pagesReleased;
         if (::IsWindow(window_)) ::DestroyWindow(window_);
     }
     app::PanelKindId Kind() const override { return app::PanelKindId::Radio; }
     std::int16_t Index() const override { return index_; }
     void RefreshData() override {}
     void GetPositions() override {}
-    void SimulatorLost() override {}
+    void SimulatorLost() override { ++g_pagesLost; }
     void ReloadSetup() override {}
     void ApplySetup() override {}
     void OpenSetupDialog() override {}
@@ -168,8 +175,8 @@ TEST_F(MainWindowTest, MainPageShowsTheProjectVersion) {
 TEST_F(MainWindowTest, TrayIconRecordAndDoubleClick) {
     ctlTrayArea& tray = window.Tray();
     EXPECT_TRUE(tray.Visible());
-    EXPECT_GE(tray.IconId(), 1u);
-    EXPECT_LE(tray.IconId(), 65535u);
+    EXPECT_EQ(tray.IconId(), ctlTrayArea::kIconId);
+    EXPECT_EQ(tray.Record().uID, ctlTrayArea::kIconId) << "the same identity at every start";
     EXPECT_EQ(tray.ToolTip(), "Waiting FS connection...");
     NOTIFYICONDATAA record = tray.Record();
     EXPECT_EQ(record.cbSize, sizeof(NOTIFYICONDATAA));
@@ -196,6 +203,16 @@ TEST_F(MainWindowTest, TrayIconRecordAndDoubleClick) {
     // Explorer restarting: the icon is added again.
     ::SendMessageA(tray.Handle(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(tray.Visible());
+
+    // Elevated, the shell's broadcast is let through the window's filter;
+    // not elevated, the filter is left alone.
+    EXPECT_EQ(tray.TaskbarCreatedAllowed(), orvex::win32::ProcessElevated());
+    ctlTrayArea elevated;
+    ASSERT_TRUE(elevated.Create(true));
+    EXPECT_TRUE(elevated.TaskbarCreatedAllowed());
+    ctlTrayArea normal;
+    ASSERT_TRUE(normal.Create(false));
+    EXPECT_FALSE(normal.TaskbarCreatedAllowed());
 }
 
 TEST_F(MainWindowTest, QuitAsksAndClosingSavesThePosition) {
@@ -215,6 +232,47 @@ TEST_F(MainWindowTest, QuitAsksAndClosingSavesThePosition) {
     EXPECT_EQ(config.Setup().MainFormTop(), 60 * 15);
     EXPECT_NE(store.FileText("C:\\Orvex\\Orvex.ini").find("MainFormTop=900"), std::string::npos);
     EXPECT_FALSE(window.Tray().Visible());
+}
+
+TEST_F(MainWindowTest, EndOfSessionSavesLikeClosingAndDarkensThePanels) {
+    window.AddPanelTab("Radio1", "Radio Panel 1", std::make_unique<PagePanel>(window.Handle(), 1));
+    g_pagesLost = g_pagesReleased = 0;
+    window.Show(true);
+    ::SetWindowPos(window.Handle(), nullptr, 40, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+    // Asked first: agreed to, and saved at once.
+    EXPECT_EQ(::SendMessageA(window.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_NE(store.FileText("C:\\Orvex\\Orvex.ini").find("MainFormTop=900"), std::string::npos);
+    EXPECT_FALSE(window.Unloaded());
+    // Another program refused: the session goes on, nothing changes.
+    ::SendMessageA(window.Handle(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_FALSE(window.Unloaded());
+    EXPECT_EQ(g_pagesReleased, 0);
+
+    // Ending while a dialog is shown: saved, panels darkened but kept for the dialog.
+    ::SetWindowPos(window.Handle(), nullptr, 80, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    logic.RunModal([&] {
+        ::SendMessageA(window.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+        EXPECT_EQ(g_pagesLost, 1);
+        EXPECT_EQ(g_pagesReleased, 0);
+        EXPECT_EQ(config.Setup().MainFormLeft(), 80 * 15);
+    });
+
+    // Ending: saved, the panels released (which darkens real ones), the icon gone.
+    ::SetWindowPos(window.Handle(), nullptr, 120, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    ::SendMessageA(window.Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(window.Unloaded());
+    EXPECT_EQ(g_pagesReleased, 1);
+    EXPECT_NE(store.FileText("C:\\Orvex\\Orvex.ini").find("MainFormLeft=1800"), std::string::npos);
+    EXPECT_FALSE(window.Tray().Visible());
+}
+
+TEST(OrvexStartRules, AnOtherInstanceIsFoundAlsoWhenItsObjectRefusesAccess) {
+    EXPECT_TRUE(OrvexApp::AnotherInstanceRuns(true, ERROR_ALREADY_EXISTS));
+    // The running Orvex is elevated, this one is not: no handle, access denied.
+    EXPECT_TRUE(OrvexApp::AnotherInstanceRuns(false, ERROR_ACCESS_DENIED));
+    EXPECT_FALSE(OrvexApp::AnotherInstanceRuns(true, 0));
+    EXPECT_FALSE(OrvexApp::AnotherInstanceRuns(false, ERROR_INVALID_NAME)) << "other failures start anyway";
 }
 
 TEST_F(MainWindowTest, ACloseWhileADialogIsShownFollowsWhenItEnds) {

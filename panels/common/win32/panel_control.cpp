@@ -1,6 +1,7 @@
 #include "panels/common/win32/panel_control.h"
 
 #include "common/win32/panel_face.h"
+#include "relaybox/hid/hid_core.h"
 #include "relaybox/hid/hid_system.h"
 #include "simlink/win32/wait_win32.h"
 
@@ -43,8 +44,9 @@ bool PanelControl::ConnectDevice(const std::string& path, long readTimeoutMs,
     if (readerFailureIsLoss) reader_.OnFailure([this] { DeviceFailed(); });
     else reader_.OnFailure(nullptr);
     if (!reader_.Start(path, readTimeoutMs, std::move(onInput), connectError_, readerPriority_)) return false;
-    // Output goes through a handle of its own, opened without overlapped I/O.
-    device_ = hid::DefaultHidSystem().Open(path, false);
+    // Output goes through a handle of its own, opened without overlapped I/O,
+    // its feature reports at the length the device's collection defines.
+    device_ = hid::OpenForFeatureReports(hid::DefaultHidSystem(), path);
     path_ = path;
     failureTold_ = false;
     return true;
@@ -127,6 +129,21 @@ bool PanelControl::ReadFeature(std::uint8_t* data, std::size_t size) {
     return device_ && device_->GetFeature(data, static_cast<std::uint32_t>(size));
 }
 
+void PanelControl::RescaleTo(UINT dpi) {
+    if (!Handle() || dpi == 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    const SIZE size = FixedSize(layout_, dpi_);
+    ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (cmdSetup_) {
+        const RECT& setup = layout_.setupButton;
+        const RECT rc = Scaled(setup.left, setup.top, setup.right, setup.bottom);
+        ::MoveWindow(cmdSetup_, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, TRUE);
+        ::SendMessageA(cmdSetup_, WM_SETFONT, reinterpret_cast<WPARAM>(win32::MessageFont(dpi_)), TRUE);
+    }
+    DpiChanged();
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
 LRESULT PanelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_ERASEBKGND:
@@ -154,6 +171,9 @@ LRESULT PanelControl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         pos->cy = size.cy;
         return 0;
     }
+    case win32::kDpiChangedAfterParent:
+        RescaleTo(win32::WindowDpi(Handle()));
+        return 0;
     case WM_DESTROY:
         tooltip_.reset();
         cmdSetup_ = nullptr;

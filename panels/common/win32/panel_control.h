@@ -70,6 +70,11 @@ public:
         return SIZE{win32::Scale(layout.width, dpi), win32::Scale(layout.height, dpi)};
     }
 
+    // Redraws the copy for `dpi`: its size, the Setup button's place and
+    // font, the kind's own fonts. The window moved to a monitor of another
+    // scaling (WM_DPICHANGED_AFTERPARENT) calls it with its new DPI.
+    void RescaleTo(UINT dpi);
+
 protected:
     explicit PanelControl(const Layout& layout) : layout_(layout) {}
 
@@ -110,6 +115,8 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     virtual void Paint(HDC dc) = 0;
     virtual void SetupClicked() = 0;
+    // The DPI changed: a kind remakes what it drew at the old one.
+    virtual void DpiChanged() {}
 
     bool Closing() const { return closing_; }
     UINT Dpi() const { return dpi_; }

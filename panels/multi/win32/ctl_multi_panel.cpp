@@ -90,7 +90,7 @@ bool ctlMultiPanel::Create(HWND parent, int panelIndex, IMultiPanelEvents& event
     waitHost_ = &waitHost;
     decoder_.emplace(static_cast<IMultiInputHost&>(*this), events);
     if (!CreatePanel(parent, panelIndex, x, y)) return false;
-    displayFont_ = win32::MakeFixedFont(S(34), true);
+    DpiChanged();  // the display font at this DPI
     // The trim speed is measured from creation on.
     RestartTimer(kTimerTrimSpeed, decoder_->TrimSpeedPeriod());
     return true;
@@ -252,6 +252,8 @@ LRESULT ctlMultiPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     return PanelControl::HandleMessage(message, wParam, lParam);
 }
+
+void ctlMultiPanel::DpiChanged() { displayFont_ = win32::MakeFixedFont(S(34), true); }
 
 void ctlMultiPanel::SetupClicked() {
     if (events_) events_->SetupRequest();

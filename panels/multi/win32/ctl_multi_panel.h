@@ -93,6 +93,7 @@ private:
     void RestartTimer(UINT_PTR id, std::uint32_t period);
     void Paint(HDC dc) override;
     void SetupClicked() override;
+    void DpiChanged() override;
     void PaintSelector(HDC dc, HFONT font, const MultiScreen& view);
     void PaintRows(HDC dc, HFONT font);
     void PaintKnob(HDC dc, HFONT font, const MultiScreen& view);

@@ -82,7 +82,7 @@ bool ctlRadioPanel::Create(HWND parent, int panelIndex, IRadioPanelEvents& event
     waitHost_ = &waitHost;
     decoder_.emplace(static_cast<IRadioInputHost&>(*this), events);
     if (!CreatePanel(parent, panelIndex, x, y)) return false;
-    displayFont_ = win32::MakeFixedFont(S(34), true);
+    DpiChanged();  // the display font at this DPI
     return true;
 }
 
@@ -246,6 +246,8 @@ LRESULT ctlRadioPanel::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     return PanelControl::HandleMessage(message, wParam, lParam);
 }
+
+void ctlRadioPanel::DpiChanged() { displayFont_ = win32::MakeFixedFont(S(34), true); }
 
 void ctlRadioPanel::SetupClicked() {
     if (events_) events_->SetupRequest();

@@ -95,6 +95,7 @@ private:
     void InvalidateDisplays(std::uint8_t displays);
     void Paint(HDC dc) override;
     void SetupClicked() override;
+    void DpiChanged() override;
     RECT PartRect(std::uint32_t part) const;
     RECT DisplayRect(Display d) const;
 

@@ -149,6 +149,79 @@ TEST(GetCapabilities, LeavesThePreviousCapsWhenThePathIsGone) {
     EXPECT_EQ(caps.FeatureReportByteLength, 23);
 }
 
+// A device behind the system's HID class driver: every feature buffer must
+// be at least the collection's length, or the call fails.
+class ClassDriverDevice final : public IHidDevice {
+public:
+    ClassDriverDevice(uint16_t featureLength, bool capsReadable, std::vector<std::vector<uint8_t>>& sent)
+        : length_(featureLength), capsReadable_(capsReadable), sent_(sent) {}
+    bool GetAttributes(HidAttributes&) override { return false; }
+    bool GetCaps(HidCaps& c) override {
+        if (!capsReadable_) return false;
+        c.FeatureReportByteLength = length_;
+        return true;
+    }
+    ReadStatus ReadReport(uint8_t*, uint32_t, uint32_t) override { return ReadStatus::Failed; }
+    bool SetFeature(const uint8_t* report, uint32_t size) override {
+        if (size < length_) return false;
+        sent_.emplace_back(report, report + size);
+        return true;
+    }
+    bool GetFeature(uint8_t* report, uint32_t size) override {
+        if (size < length_) return false;
+        for (uint32_t i = 1; i < size; ++i) report[i] = static_cast<uint8_t>(0x40 + i);
+        return true;
+    }
+
+private:
+    uint16_t length_;
+    bool capsReadable_;
+    std::vector<std::vector<uint8_t>>& sent_;
+};
+
+TEST(FeatureLengthDevice, ShortReportsArePaddedToTheCollectionsLengthForEveryKind) {
+    // The BIP: 2-byte brightness and 7-byte tile reports in one collection.
+    std::vector<std::vector<uint8_t>> sent;
+    FeatureLengthDevice bip(std::make_unique<ClassDriverDevice>(7, true, sent));
+    EXPECT_EQ(bip.FeatureLength(), 7u);
+    const uint8_t brightness[2] = {0xB2, 0x64};
+    ASSERT_TRUE(bip.SetFeature(brightness, 2)) << "without padding the driver refuses it";
+    const uint8_t tiles[7] = {0xB8, 1, 2, 3, 4, 5, 6};
+    ASSERT_TRUE(bip.SetFeature(tiles, 7));
+    ASSERT_TRUE(bip.SetFeature(brightness, 2));
+    EXPECT_EQ(sent, (std::vector<std::vector<uint8_t>>{{0xB2, 0x64, 0, 0, 0, 0, 0},
+                                                       {0xB8, 1, 2, 3, 4, 5, 6},
+                                                       {0xB2, 0x64, 0, 0, 0, 0, 0}}))
+        << "no byte of the tile report is left behind in the padding";
+
+    // Reads: made at the collection's length, cut back to the caller's
+    // size; the bytes beyond it are not touched.
+    uint8_t read[4] = {0xB8, 0, 0, 0xEE};
+    ASSERT_TRUE(bip.GetFeature(read, 3));
+    EXPECT_EQ(std::vector<uint8_t>(read, read + 4), (std::vector<uint8_t>{0xB8, 0x41, 0x42, 0xEE}));
+
+    // The Radio (23), Multi (13) and Switch (2) panels: reports of their own
+    // length or longer go through unchanged.
+    for (uint16_t length : {uint16_t{23}, uint16_t{13}, uint16_t{2}}) {
+        sent.clear();
+        FeatureLengthDevice panel(std::make_unique<ClassDriverDevice>(length, true, sent));
+        std::vector<uint8_t> report(length, 0xFF);
+        report[0] = 0;
+        ASSERT_TRUE(panel.SetFeature(report.data(), length)) << length;
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0], report);
+        std::vector<uint8_t> positions(4, 0);
+        EXPECT_TRUE(panel.GetFeature(positions.data(), 4)) << length;
+        EXPECT_EQ(positions[1], 0x41);
+    }
+
+    // Without readable capabilities nothing is changed.
+    sent.clear();
+    FeatureLengthDevice unknown(std::make_unique<ClassDriverDevice>(7, false, sent));
+    EXPECT_EQ(unknown.FeatureLength(), 0u);
+    EXPECT_FALSE(unknown.SetFeature(brightness, 2));
+}
+
 TEST(Affinity, ReaderAndTimerRules) {
     struct Case {
         uint64_t mask, reader, timer;

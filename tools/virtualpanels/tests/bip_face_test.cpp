@@ -48,9 +48,9 @@ TEST(BipFace, TheTilesCommandReadsTheLastTileReport) {
     bank.Add(PanelKind::Bip);
     EXPECT_EQ(Interpret(bank, "tiles 2").reply, "ok -------- -------- --------");
     const uint8_t tiles[7] = {0xB8, 0x01, 0x00, 0x80, 0x01, 0x00, 0x00};
-    const uint8_t light[2] = {0xB2, 40};
+    const uint8_t light[7] = {0xB2, 40};  // padded to the longest report
     ASSERT_TRUE(bank.Find(2)->model.WriteFeature(tiles, 7));
-    ASSERT_TRUE(bank.Find(2)->model.WriteFeature(light, 2));
+    ASSERT_TRUE(bank.Find(2)->model.WriteFeature(light, 7));
     EXPECT_EQ(Interpret(bank, "tiles 2").reply, "ok Y------- -------- -------G");
     // The view the window draws holds both reports.
     const PanelView view = ViewOf(*bank.Find(2));

@@ -35,7 +35,8 @@ TEST_F(BipWindow, TilesAndLightFollowTheFeatureReports) {
     EXPECT_EQ(window_->Redraws(), before);
 
     // The light dims the tiles; the tiles stay as they were.
-    ASSERT_TRUE(Send({0xB2, 30}));
+    EXPECT_FALSE(Send({0xB2, 30})) << "shorter than the longest feature report";
+    ASSERT_TRUE(Send({0xB2, 30, 0, 0, 0, 0, 0}));
     ASSERT_TRUE(Redrawn(before));
     EXPECT_EQ(window_->Brightness(), 30);
     EXPECT_EQ(bip::TilesText(window_->Shown()), "Y------- -G------ -------R");

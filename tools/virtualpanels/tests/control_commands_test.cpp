@@ -114,15 +114,21 @@ TEST_F(Commands, FeatureReportsAreCheckedKeptAndCounted) {
     EXPECT_EQ(Run("writes 1"), "ok 1");
     EXPECT_EQ(Run("feature 1"), "ok 0001" + std::string(42, 'F'));
     EXPECT_EQ(Run("stats 1"), "ok writes=1 rejected=2 reads=0 reports=0 opens=0 plugged");
+    EXPECT_TRUE(radio.WriteFeature(std::vector<uint8_t>(30, 0).data(), 30)) << "longer: the driver cuts it";
+    EXPECT_EQ(radio.LastFeature(0).size(), 23u);
 
     PanelModel& bip = bank.Find(4)->model;
     const uint8_t tiles[7] = {0xB8, 1, 2, 3, 4, 5, 6};
-    const uint8_t brightness[2] = {0xB2, 80};
+    // As the system's HID class driver wants it: every report at least the
+    // longest one's length; a bare 2-byte brightness report is refused.
+    const uint8_t brightness[7] = {0xB2, 80, 0, 0, 0, 0, 0};
     EXPECT_TRUE(bip.WriteFeature(tiles, 7));
-    EXPECT_TRUE(bip.WriteFeature(brightness, 2));
+    EXPECT_FALSE(bip.WriteFeature(brightness, 2)) << "shorter than the longest feature report";
+    EXPECT_TRUE(bip.WriteFeature(brightness, 7));
     EXPECT_EQ(Run("feature 4"), "ok B8010203040506");
-    EXPECT_EQ(Run("feature 4 b2"), "ok B250");
-    EXPECT_EQ(bip.ReadFeature(0xB2, 2), (std::vector<uint8_t>{0xB2, 80}));
+    EXPECT_EQ(Run("feature 4 b2"), "ok B250") << "kept at the report's own size";
+    EXPECT_EQ(bip.ReadFeature(0xB2, 7), (std::vector<uint8_t>{0xB2, 80, 0, 0, 0, 0, 0}));
+    EXPECT_FALSE(bip.ReadFeature(0xB2, 2));
     EXPECT_FALSE(bip.ReadFeature(0xB8, 3));
     EXPECT_EQ(Run("feature 2"), "ok") << "nothing written yet";
 }

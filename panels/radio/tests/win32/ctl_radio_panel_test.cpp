@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -125,6 +127,41 @@ TEST_F(RadioControlTest, DecodesThePanelAndWritesItsDisplays) {
     // Going away blanks the panel.
     control.reset();
     EXPECT_EQ(panels.LastFeature(1, 0), Blanked());
+}
+
+TEST_F(RadioControlTest, MovedToAMonitorOfOtherScalingItRescalesAndKeepsLiveFonts) {
+    const UINT start = win32::WindowDpi(control->Handle());
+    const HFONT startFont = win32::MessageFont(start);
+    auto buttonWidth = [&] {
+        RECT rc{};
+        ::GetWindowRect(control->SetupButton(), &rc);
+        return rc.right - rc.left;
+    };
+    const int startButton = buttonWidth();
+    const UINT next = start * 3 / 2;
+
+    control->RescaleTo(next);
+    RECT rc{};
+    ::GetWindowRect(control->Handle(), &rc);
+    EXPECT_EQ(rc.right - rc.left, ctlRadioPanel::FixedSize(next).cx);
+    EXPECT_EQ(rc.bottom - rc.top, ctlRadioPanel::FixedSize(next).cy);
+    EXPECT_NEAR(buttonWidth(), startButton * 3 / 2, 1);
+    const auto buttonFont = reinterpret_cast<HFONT>(::SendMessageA(control->SetupButton(), WM_GETFONT, 0, 0));
+    EXPECT_EQ(buttonFont, win32::MessageFont(next));
+    // The font of the first DPI is still alive for the windows that use it.
+    LOGFONTA lf{};
+    EXPECT_GT(::GetObjectA(startFont, sizeof lf, &lf), 0);
+    EXPECT_EQ(win32::MessageFont(start), startFont) << "one font per DPI, made once";
+    LOGFONTA big{};
+    ASSERT_GT(::GetObjectA(buttonFont, sizeof big, &big), 0);
+    EXPECT_GT(std::abs(big.lfHeight), std::abs(lf.lfHeight));
+
+    // And back, as when the window returns to the first monitor.
+    control->RescaleTo(start);
+    ::GetWindowRect(control->Handle(), &rc);
+    EXPECT_EQ(rc.right - rc.left, ctlRadioPanel::FixedSize(start).cx);
+    EXPECT_EQ(buttonWidth(), startButton);
+    EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageA(control->SetupButton(), WM_GETFONT, 0, 0)), startFont);
 }
 
 TEST_F(RadioControlTest, SplashWalksAZeroRoundThePanelThenBlanksIt) {
