@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -274,7 +275,10 @@ private:
             acted = [&, before] { return sim_.Get(0x311A, 2) != before; };
         } else if (device <= 4) {
             const std::vector<std::uint8_t> before = sim_.Get(0x07D4, 4);
-            sent = panels_.Ok("knob " + std::to_string(device) + " 1");
+            // Both Multi Panels set the one autopilot altitude: always
+            // turning up would hold it at the top of its range, where a
+            // turn changes nothing. Turn towards the middle instead.
+            sent = panels_.Ok("knob " + std::to_string(device) + (AltitudeAboveMiddle(before) ? " -1" : " 1"));
             acted = [&, before] { return sim_.Get(0x07D4, 4) != before; };
         } else {
             bool& beacon = beacon_[device - 5];
@@ -293,6 +297,14 @@ private:
             std::printf("soak: input on device %d was not acted on (%s)\n", device,
                         panels_.Command("stats " + std::to_string(device)).c_str());
         return ok;
+    }
+
+    // The autopilot altitude (metres * 65536) above 50,000 ft.
+    static bool AltitudeAboveMiddle(const std::vector<std::uint8_t>& raw) {
+        if (raw.size() != 4) return false;
+        std::int32_t units = 0;
+        std::memcpy(&units, raw.data(), 4);
+        return units > static_cast<std::int32_t>(15240 * 65536LL);
     }
 
     // Waits for the device's first accepted feature report after `writes`.
