@@ -253,12 +253,7 @@ LinkAnswer LinkScheduler::Open(int32_t& result) {
         return LinkAnswer::Failed;
     }
     staging_->Clear();
-    Submit(LinkBatch::Kind::Open, false);
-    if (!WaitUntil(flightStart_, Allowance(kQuickWaitMs))) return LinkAnswer::Pending;
-    Finish();
-    events_.opened = false;  // the caller has the answer
-    result = lastResult_;
-    return lastOk_ ? LinkAnswer::Ok : LinkAnswer::Failed;
+    return SubmitAndAnswer(LinkBatch::Kind::Open, false, events_.opened, result);
 }
 
 LinkAnswer LinkScheduler::Exchange(int32_t& result) {
@@ -273,10 +268,14 @@ LinkAnswer LinkScheduler::Exchange(int32_t& result) {
         result = ResultNothingQueued;
         return LinkAnswer::Failed;
     }
-    Submit(LinkBatch::Kind::Exchange, true);
+    return SubmitAndAnswer(LinkBatch::Kind::Exchange, true, events_.ticked, result);
+}
+
+LinkAnswer LinkScheduler::SubmitAndAnswer(LinkBatch::Kind kind, bool tick, bool& event, int32_t& result) {
+    Submit(kind, tick);
     if (!WaitUntil(flightStart_, Allowance(kQuickWaitMs))) return LinkAnswer::Pending;
     Finish();
-    events_.ticked = false;  // the caller has the answer
+    event = false;  // the caller has the answer
     result = lastResult_;
     return lastOk_ ? LinkAnswer::Ok : LinkAnswer::Failed;
 }

@@ -155,6 +155,10 @@ private:
     }
     bool Admit(int32_t size, uint32_t header, int32_t& result);
     void Submit(LinkBatch::Kind kind, bool tick);
+    // Submits the poll loop's request and gives its answer when it comes
+    // within kQuickWaitMs (clearing `event`, which would announce it later);
+    // Pending otherwise.
+    LinkAnswer SubmitAndAnswer(LinkBatch::Kind kind, bool tick, bool& event, int32_t& result);
     void Finish();
     // Waits for the batch under way until `start` + `budget`.
     bool WaitUntil(uint32_t start, uint32_t budget);
