@@ -45,4 +45,30 @@ inline std::string ErrorProcedure(long number) {
     }
 }
 
+// Results of a call across processes (values as the system defines them).
+inline constexpr int32_t kHrDisconnected = static_cast<int32_t>(0x80010108u);       // RPC_E_DISCONNECTED
+inline constexpr int32_t kHrObjectNotConnected = static_cast<int32_t>(0x800401FDu); // CO_E_OBJNOTCONNECTED
+inline constexpr int32_t kHrServerDied = static_cast<int32_t>(0x80010007u);         // RPC_E_SERVER_DIED
+inline constexpr int32_t kHrServerDiedNotExecuted = static_cast<int32_t>(0x80010012u); // RPC_E_SERVER_DIED_DNE
+inline constexpr int32_t kHrServerUnavailable = static_cast<int32_t>(0x800706BAu);  // RPC_S_SERVER_UNAVAILABLE
+inline constexpr int32_t kHrCallFailed = static_cast<int32_t>(0x800706BEu);         // RPC_S_CALL_FAILED
+inline constexpr int32_t kHrServerStopping = static_cast<int32_t>(0x80080008u);     // CO_E_SERVER_STOPPING
+inline constexpr int32_t kHrUnknownInterface = static_cast<int32_t>(0x800706B5u);   // RPC_S_UNKNOWN_IF
+
+// True when a call into an object of the other process failed because that
+// side is gone: its process ended, or the object was disconnected (its
+// thread ended) while the process runs on. The object will never answer
+// again; its proxy is let go without further calls. Any other failure is
+// the object's own answer.
+// (An object of a server that is ending answers "unknown interface".)
+inline constexpr bool PeerGone(int32_t hr) {
+    return hr == kHrDisconnected || hr == kHrObjectNotConnected || hr == kHrServerDied ||
+           hr == kHrServerDiedNotExecuted || hr == kHrServerUnavailable || hr == kHrCallFailed ||
+           hr == kHrUnknownInterface;
+}
+
+// True when an activation reached a server on its way out (its last object
+// had just gone, or it is ending): the next try starts a new server.
+inline constexpr bool ServerEnding(int32_t hr) { return hr == kHrServerStopping || PeerGone(hr); }
+
 } // namespace orvex::relaybox

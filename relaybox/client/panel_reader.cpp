@@ -1,6 +1,7 @@
 #include "relaybox/client/panel_reader.h"
 
 #include "relaybox/client/relaybox_client.h"
+#include "relaybox/relaybox_errors.h"
 
 #include <memory>
 #include <utility>
@@ -148,7 +149,12 @@ void PanelReader::Detach() noexcept {
 void PanelReader::Stop(const std::function<void()>& pump) {
     if (!reader_) return;
     Detach();
-    reader_->StopThread();
+    if (PeerGone(reader_->StopThread())) {
+        // The reader's thread or its whole server is gone: nothing there
+        // answers any more, so nothing more is asked.
+        Abandon();
+        return;
+    }
     if (pump) pump();
     Release();
 }

@@ -57,13 +57,15 @@ public:
     void Detach() noexcept;
     // Detaches, stops the reader's thread and releases it. `pump` (when
     // given) runs between the two and after: it lets the window messages
-    // run that carry the server's last calls.
+    // run that carry the server's last calls. A reader whose object or
+    // server is gone (the stop fails so) is abandoned instead.
     void Stop(const std::function<void()>& pump = nullptr);
     bool Running() const { return static_cast<bool>(reader_); }
     // The server's process id, learnt when the reader started (0 when there
     // is no reader); it is known also after the server has ended.
     unsigned long ServerProcessId() const;
-    // Lets go of a reader whose server has ended, without calling it.
+    // Lets go of a reader whose server has ended, or whose object was
+    // disconnected, without calling it.
     void Abandon() noexcept;
 
 private:

@@ -55,17 +55,11 @@ bool IsRegistrationFailure(HRESULT hr) {
            hr == CO_E_APPNOTFOUND;
 }
 
-namespace {
-
-// The results of an activation that reached a server on its way out (its
-// last object had just gone): the next try starts a new server.
-bool ServerEnding(HRESULT hr) {
-    return hr == CO_E_SERVER_STOPPING || hr == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF) || hr == RPC_E_DISCONNECTED ||
-           hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
-           hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED);
-}
-
-} // namespace
+static_assert(kHrDisconnected == RPC_E_DISCONNECTED && kHrObjectNotConnected == CO_E_OBJNOTCONNECTED &&
+              kHrServerDied == RPC_E_SERVER_DIED && kHrServerDiedNotExecuted == RPC_E_SERVER_DIED_DNE &&
+              kHrServerUnavailable == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) &&
+              kHrCallFailed == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) && kHrServerStopping == CO_E_SERVER_STOPPING &&
+              kHrUnknownInterface == HRESULT_FROM_WIN32(RPC_S_UNKNOWN_IF));
 
 HRESULT CreateServerObject(const CLSID& clsid, const IID& iid, void** out, std::string& errorText,
                            const std::string& serverPath) {

@@ -58,17 +58,6 @@ HRESULT EventSource::EnumConnections(IEnumConnections** out) {
     return E_NOTIMPL;
 }
 
-namespace {
-
-// The results of a call to an object whose process has gone away.
-bool ClientGone(HRESULT hr) {
-    return hr == RPC_E_DISCONNECTED || hr == RPC_E_SERVER_DIED || hr == RPC_E_SERVER_DIED_DNE ||
-           hr == HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE) || hr == HRESULT_FROM_WIN32(RPC_S_CALL_FAILED) ||
-           hr == CO_E_OBJNOTCONNECTED;
-}
-
-} // namespace
-
 void EventSource::Fire(DISPID id, DISPPARAMS& params) {
     // A sink may unadvise (or advise) while its call is in progress, so the
     // calls go to a copy of the list.
@@ -76,33 +65,34 @@ void EventSource::Fire(DISPID id, DISPPARAMS& params) {
     for (auto& target : targets) {
         HRESULT hr = target.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
                                          nullptr, nullptr, nullptr);
-        if (ClientGone(hr)) {
+        if (PeerGone(hr)) {  // the client's process is gone
             lost_ = true;
             Unadvise(target.cookie);
         }
     }
 }
 
-void PumpPendingMessages(const bool& stop) {
+bool PumpPendingMessages(const bool& stop) {
     MSG msg;
     while (!stop && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             // Keep it for the thread's own message loop.
             ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
+            return true;
         }
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+    return false;
 }
 
-void WaitLettingMessagesRun(unsigned long ms, const bool& stop) {
+bool WaitLettingMessagesRun(unsigned long ms, const bool& stop) {
     const ULONGLONG deadline = ::GetTickCount64() + ms;
     for (;;) {
-        PumpPendingMessages(stop);
-        if (stop) return;
+        if (PumpPendingMessages(stop)) return true;
+        if (stop) return false;
         const ULONGLONG now = ::GetTickCount64();
-        if (now >= deadline) return;
+        if (now >= deadline) return false;
         ::MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT,
                                       MWMO_INPUTAVAILABLE);
     }

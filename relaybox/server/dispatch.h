@@ -118,11 +118,13 @@ private:
 
 // Lets the client's calls that are waiting on this thread run: every
 // message pending now is dispatched; once `stop` becomes true the rest waits
-// for the next pass (or the thread's message loop).
-void PumpPendingMessages(const bool& stop);
+// for the next pass (or the thread's message loop). True when the thread is
+// asked to end (WM_QUIT, kept for the thread's message loop): a loop that
+// runs on it returns at once.
+bool PumpPendingMessages(const bool& stop);
 
 // Waits `ms` milliseconds while letting messages run; returns early once
-// `stop` is true.
-void WaitLettingMessagesRun(unsigned long ms, const bool& stop);
+// `stop` is true or the thread is asked to end (then true).
+bool WaitLettingMessagesRun(unsigned long ms, const bool& stop);
 
 } // namespace orvex::relaybox::server

@@ -6,18 +6,26 @@
 
 #include <objbase.h>
 
+#include <utility>
 #include <vector>
 
 namespace orvex::relaybox::server {
 
 namespace {
 
-// Handles of the threads started so far (touched by the main thread only,
+struct ObjectThreadEntry {
+    win32::UniqueHandle handle;
+    DWORD id;
+};
+
+// The object threads that may still run (touched by the main thread only,
 // where the factories run).
-std::vector<win32::UniqueHandle>& Threads() {
-    static std::vector<win32::UniqueHandle> threads;
+std::vector<ObjectThreadEntry>& Threads() {
+    static std::vector<ObjectThreadEntry> threads;
     return threads;
 }
+
+thread_local ThreadEndingListener* t_endingListener = nullptr;
 
 struct Launch {
     ObjectCreator create;
@@ -51,6 +59,9 @@ DWORD WINAPI ObjectThread(void* parameter) noexcept {
                 ::TranslateMessage(&msg);
                 ::DispatchMessageA(&msg);
             }
+            // Ended while the object lives: it tells its clients before the
+            // apartment disconnects it.
+            if (ThreadEndingListener* listener = std::exchange(t_endingListener, nullptr)) listener->ThreadEnding();
         }
     }
     ServerRelease();
@@ -58,6 +69,8 @@ DWORD WINAPI ObjectThread(void* parameter) noexcept {
 }
 
 } // namespace
+
+void SetThreadEndingListener(ThreadEndingListener* listener) noexcept { t_endingListener = listener; }
 
 HRESULT ThreadedClassFactory::QueryInterface(REFIID riid, void** out) {
     if (!out) return E_POINTER;
@@ -84,7 +97,12 @@ HRESULT ThreadedClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void*
         return E_OUTOFMEMORY;
     }
     ::WaitForSingleObject(launch.ready.get(), INFINITE);
-    Threads().push_back(std::move(thread));
+    // Threads that have ended are forgotten: a server that serves for
+    // hours keeps no handle per object it ever made.
+    std::erase_if(Threads(), [](const ObjectThreadEntry& t) {
+        return ::WaitForSingleObject(t.handle.get(), 0) == WAIT_OBJECT_0;
+    });
+    Threads().push_back(ObjectThreadEntry{std::move(thread), id});
     if (FAILED(launch.result)) return launch.result;
     return ::CoGetInterfaceAndReleaseStream(launch.stream, riid, out);
 }
@@ -98,10 +116,14 @@ HRESULT ThreadedClassFactory::LockServer(BOOL lock) {
 }
 
 void JoinObjectThreads(DWORD timeoutMs) {
+    // A reader's loop ends at the message; its client hears ReadFailed and
+    // connects anew instead of waiting for this process to be gone.
+    for (auto& t : Threads())
+        if (::WaitForSingleObject(t.handle.get(), 0) == WAIT_TIMEOUT) ::PostThreadMessageA(t.id, WM_QUIT, 0, 0);
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (auto& t : Threads()) {
         const ULONGLONG now = ::GetTickCount64();
-        ::WaitForSingleObject(t.get(), now >= deadline ? 0 : static_cast<DWORD>(deadline - now));
+        ::WaitForSingleObject(t.handle.get(), now >= deadline ? 0 : static_cast<DWORD>(deadline - now));
     }
     Threads().clear();
 }

@@ -26,7 +26,24 @@ private:
     ObjectCreator create_;
 };
 
-// Waits (at most `timeoutMs`) for every object thread to finish.
+// An object told when its thread ends while it still lives: the thread was
+// asked to end (WM_QUIT) other than by the object's own last release, e.g.
+// because the server is ending. Its apartment goes next and disconnects it,
+// so this is the object's last chance to tell its clients.
+class ThreadEndingListener {
+public:
+    virtual void ThreadEnding() noexcept = 0;
+
+protected:
+    ~ThreadEndingListener() = default;
+};
+
+// The listener of the calling object thread (nullptr: none). An object sets
+// itself when it is made on its thread and clears it when it goes.
+void SetThreadEndingListener(ThreadEndingListener* listener) noexcept;
+
+// Asks every object thread that still runs to end (its object hears
+// ThreadEnding first), then waits (at most `timeoutMs`) for them all.
 void JoinObjectThreads(DWORD timeoutMs);
 
 } // namespace orvex::relaybox::server

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "relaybox/server/dispatch.h"
+#include "relaybox/server/object_thread.h"
 #include "relaybox_tlb.h"
 
 #include <memory>
@@ -121,7 +122,9 @@ private:
 // source interface `events`, and has the loop's Priority and Affinity
 // properties.
 template <class Derived, class Itf>
-class ThreadedEventObject : public AutomationObject<Derived, Itf>, public IConnectionPointContainer {
+class ThreadedEventObject : public AutomationObject<Derived, Itf>,
+                            public IConnectionPointContainer,
+                            private ThreadEndingListener {
     using Base = AutomationObject<Derived, Itf>;
 
 public:
@@ -166,12 +169,21 @@ public:
     virtual HRESULT RunnableStart() = 0;
 
 protected:
+    // Made on its own thread, which tells it when it ends.
     ThreadedEventObject(const IID& iid, const IID& events)
-        : Base(iid), events_(*static_cast<Itf*>(this), *this, events) {}
+        : Base(iid), events_(*static_cast<Itf*>(this), *this, events) {
+        SetThreadEndingListener(this);
+    }
     ~ThreadedEventObject() {
+        SetThreadEndingListener(nullptr);
         stopRequested_ = true;
         events_.Clear();
     }
+
+    // The thread ends while the object lives (its loop has returned): what
+    // the clients are told before the object is disconnected. Nothing by
+    // default.
+    virtual void TellThreadEnding() {}
 
     RunnablePart<ThreadedEventObject> runnable_{*this};
     EventSource events_;
@@ -180,6 +192,19 @@ protected:
     bool running_ = false;
     bool queued_ = false; // started, waiting for its thread
     bool stopRequested_ = false;
+
+private:
+    void ThreadEnding() noexcept override {
+        // A client's release during the event may be the last one.
+        AddRef();
+        stopRequested_ = true;
+        // Calls from now on fail at once as "disconnected" instead of
+        // waiting for a thread that will not serve them (a client that hears
+        // the news below may call before the apartment is gone).
+        ::CoDisconnectObject(static_cast<Itf*>(this), 0);
+        TellThreadEnding();
+        Release();
+    }
 };
 
 } // namespace orvex::relaybox::server

@@ -98,7 +98,10 @@ public:
             // reads again, so the loop ends and tells the client, which
             // opens the device anew when it is back.
             const hid::ReadStatus status = device->ReadReportOrMessage(report, kReportSize, wait);
-            PumpPendingMessages(stopRequested_);
+            // The thread is asked to end (the server ends, or the thread is
+            // ended from outside): the loop returns at once, and the client
+            // hears ReadFailed as the thread ends (TellThreadEnding).
+            if (PumpPendingMessages(stopRequested_)) break;
             if (status == hid::ReadStatus::Report) RaiseRawInput(report);
             if (status == hid::ReadStatus::Failed && !stopRequested_) {
                 failed = true;
@@ -119,6 +122,11 @@ public:
         }
         return S_OK;
     }
+
+protected:
+    // The reader will never read again: for its client that is a reader
+    // that failed, and it connects the panel anew.
+    void TellThreadEnding() override { RaiseReadFailed(); }
 
 private:
     static HRESULT ReadThreadError() {

@@ -43,7 +43,8 @@ public:
             events_.Fire(kTimer, none);
             if (events_.ListenersGone()) break;  // the client was killed
             // The sleep lets the client's calls (Enabled false) run.
-            WaitLettingMessagesRun(static_cast<unsigned long>(std::max<SHORT>(interval_, 0)), stopRequested_);
+            if (WaitLettingMessagesRun(static_cast<unsigned long>(std::max<SHORT>(interval_, 0)), stopRequested_))
+                break;  // the thread is asked to end
         }
         running_ = false;
         stopRequested_ = false;

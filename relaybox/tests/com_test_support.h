@@ -144,18 +144,49 @@ inline DWORD ServerPriorityClass() {
     return 0;
 }
 
-// Ends the server processes left behind by a failed test, so that they do
-// not hold the test's output open.
-inline void EndLeftoverServers() {
+// Ends every process of that executable name; `waitMs` (0: none) waits for
+// each to be gone.
+inline void EndProcesses(const char* exe, DWORD waitMs = 0) {
     win32::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry)) {
-        if (::lstrcmpiA(entry.szExeFile, "Relaybox.exe") != 0) continue;
-        win32::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
-        if (process) ::TerminateProcess(process.get(), 1);
+        if (::lstrcmpiA(entry.szExeFile, exe) != 0) continue;
+        win32::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process) continue;
+        ::TerminateProcess(process.get(), 1);
+        if (waitMs != 0) ::WaitForSingleObject(process.get(), waitMs);
     }
+}
+
+// Ends the server processes left behind by a failed test, so that they do
+// not hold the test's output open.
+inline void EndLeftoverServers() { EndProcesses("Relaybox.exe"); }
+
+// The threads of a process, oldest first: the first is its main thread.
+inline std::vector<DWORD> ThreadsOldestFirst(DWORD processId) {
+    struct Thread {
+        DWORD id;
+        ULONGLONG created;
+    };
+    std::vector<Thread> threads;
+    win32::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot) return {};
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL ok = ::Thread32First(snapshot.get(), &entry); ok; ok = ::Thread32Next(snapshot.get(), &entry)) {
+        if (entry.th32OwnerProcessID != processId) continue;
+        win32::UniqueHandle thread(::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ThreadID));
+        FILETIME created{}, exited{}, kernel{}, user{};
+        if (!thread || !::GetThreadTimes(thread.get(), &created, &exited, &kernel, &user)) continue;
+        threads.push_back({entry.th32ThreadID, (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime});
+    }
+    std::stable_sort(threads.begin(), threads.end(),
+                     [](const Thread& a, const Thread& b) { return a.created < b.created; });
+    std::vector<DWORD> ids;
+    for (const Thread& t : threads) ids.push_back(t.id);
+    return ids;
 }
 
 // Waits (pumping) until no server process is left.

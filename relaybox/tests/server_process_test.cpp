@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+
 using namespace orvex;
 using namespace orvex::relaybox;
 using namespace orvex::relaybox::test;
@@ -60,16 +63,12 @@ protected:
         ASSERT_EQ(reader->StartThread(), S_OK);
         PumpFor(300);  // the loop opens the device and starts reading
     }
-    size_t RawInputs() const {
-        size_t n = 0;
-        for (const auto& c : sink.calls) n += c.id == kRawInput;
-        return n;
+    static size_t Events(const EventSink& of, DISPID id) {
+        return static_cast<size_t>(
+            std::count_if(of.calls.begin(), of.calls.end(), [&](const EventSink::Call& c) { return c.id == id; }));
     }
-    size_t ReadFailures() const {
-        size_t n = 0;
-        for (const auto& c : sink.calls) n += c.id == kReadFailed;
-        return n;
-    }
+    size_t RawInputs() const { return Events(sink, kRawInput); }
+    size_t ReadFailures() const { return Events(sink, kReadFailed); }
     // Each call waits for the loop's next pass, so stop first.
     void StopReader() {
         if (reader) reader->StopThread();
@@ -262,6 +261,76 @@ TEST_F(ServerTest, UnpluggedPanelEndsTheLoopAndTellsTheClientOnce) {
     StopReader();
     PumpFor(500);
     EXPECT_EQ(ReadFailures(), 1u);
+}
+
+// A reader's thread in the server ends while the server and its other
+// objects run on (the thread was ended from outside): its client hears
+// ReadFailed at once, a call to the reader says it is gone instead of
+// hanging, and the other reader goes on reading.
+TEST_F(ServerTest, AReaderWhoseThreadEndsTellsItsClientWhileTheServerReadsOn) {
+    StartPanels("--radio 2");
+    ASSERT_NO_FATAL_FAILURE(StartReader(1, 300));
+    LONG process = 0;
+    ASSERT_EQ(reader->get_ProcessID(&process), S_OK);
+    const std::vector<DWORD> before = ThreadsOldestFirst(static_cast<DWORD>(process));
+
+    EventSink otherSink;
+    com::ComPtr<IcPanelIO> other = Create<IcPanelIO>(CLSID_cPanelIO, IID_IcPanelIO);
+    ASSERT_TRUE(other);
+    auto otherAdvise = std::make_unique<Advise>(other.Get(), DIID_DcPanelIOEvents, &otherSink);
+    ASSERT_EQ(otherAdvise->Result(), S_OK);
+    ASSERT_EQ(other->put_HiddTimeout(300), S_OK);
+    com::Bstr path(panels.Path(2));
+    ASSERT_EQ(other->put_DevicePathName(path.Get()), S_OK);
+    ASSERT_EQ(other->StartThread(), S_OK);
+    PumpFor(300);
+    // Its thread is the one that was not there before.
+    std::vector<DWORD> added;
+    for (DWORD id : ThreadsOldestFirst(static_cast<DWORD>(process)))
+        if (std::find(before.begin(), before.end(), id) == before.end()) added.push_back(id);
+    ASSERT_FALSE(added.empty());
+
+    const ULONGLONG ended = ::GetTickCount64();
+    ASSERT_TRUE(::PostThreadMessageA(added.front(), WM_QUIT, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return Events(otherSink, kReadFailed) == 1; }, 2000))
+        << "told at once, not at its next read";
+    std::printf("[ figure ] reader thread ended: ReadFailed after %llu ms\n", ::GetTickCount64() - ended);
+    PumpFor(200);
+    const ULONGLONG call = ::GetTickCount64();
+    const HRESULT stopped = other->StopThread();
+    EXPECT_TRUE(PeerGone(stopped)) << std::hex << stopped;
+    std::printf("[ figure ] a call to the disconnected reader failed (0x%08lX) after %llu ms\n",
+                static_cast<unsigned long>(stopped), ::GetTickCount64() - call);
+    EXPECT_LT(::GetTickCount64() - call, 1000u);
+    otherAdvise.reset();
+    other.Reset();
+
+    ASSERT_TRUE(panels.Ok("input 1 00000001"));
+    EXPECT_TRUE(PumpUntil([&] { return RawInputs() == 1; }, 3000));
+    EXPECT_EQ(ReadFailures(), 0u);
+    EXPECT_EQ(ServerProcessCount(), 1);
+    StopReader();
+}
+
+// The server is asked to end while a reader waits for input: the reader
+// tells its client at once (so it can connect anew) instead of the server
+// lingering until its threads time out.
+TEST_F(ServerTest, AServerAskedToEndTellsEveryReaderAtOnce) {
+    StartPanels("--radio 1");
+    ASSERT_NO_FATAL_FAILURE(StartReader(1, 6000));
+    LONG process = 0;
+    ASSERT_EQ(reader->get_ProcessID(&process), S_OK);
+    const std::vector<DWORD> threads = ThreadsOldestFirst(static_cast<DWORD>(process));
+    ASSERT_FALSE(threads.empty());
+    const ULONGLONG asked = ::GetTickCount64();
+    ASSERT_TRUE(::PostThreadMessageA(threads.front(), WM_QUIT, 0, 0));
+    ASSERT_TRUE(PumpUntil([&] { return ReadFailures() == 1; }, 2000));
+    EXPECT_LT(::GetTickCount64() - asked, 2000u);
+    const HRESULT stopped = reader->StopThread();
+    EXPECT_TRUE(PeerGone(stopped)) << std::hex << stopped;
+    advise.reset();
+    reader.Reset();
+    EXPECT_TRUE(WaitForServerExit(3000)) << "it does not wait for its readers' time-outs";
 }
 
 TEST_F(ServerTest, AServerStartedWithoutAClientEndsByItself) {

@@ -453,19 +453,7 @@ TEST_F(OrvexEndToEnd, BipPanelLightsItsTilesFromTheSimulatorState) {
 // --- Panels that come and go ---------------------------------------------------
 
 // Ends every process of that executable name in the prefix.
-void EndProcesses(const char* exe) {
-    orvex::win32::UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL ok = ::Process32First(snapshot.get(), &entry); ok; ok = ::Process32Next(snapshot.get(), &entry)) {
-        if (::lstrcmpiA(entry.szExeFile, exe) != 0) continue;
-        orvex::win32::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-        if (!process) continue;
-        ::TerminateProcess(process.get(), 1);
-        ::WaitForSingleObject(process.get(), 5000);
-    }
-}
+void EndProcesses(const char* exe) { relaybox::test::EndProcesses(exe, 5000); }
 
 std::uint64_t Count(virtualpanels::VirtualPanelsProcess& panels, const std::string& what, int device) {
     const std::string reply = panels.Command(what + " " + std::to_string(device));
@@ -648,6 +636,77 @@ TEST_F(PanelsComeAndGo, RelayboxThatEndsIsStartedAgainAndEveryPanelReconnects) {
     EXPECT_TRUE(PumpUntil([&] { return standin->Get(0x3102, 1) == std::vector<uint8_t>{1}; }, 3000));
     EXPECT_FALSE(app->Watcher()->CheckTimerRunning());
     EXPECT_TRUE(messages.shown.empty()) << messages.shown[0].Text;
+}
+
+// A reader's thread in Relaybox ends while Relaybox and the other panel's
+// reader run on (its object is disconnected): the panel is connected anew
+// to the same Relaybox at once, is told everything again and its knobs act
+// on the simulator; the other panel is not disturbed.
+TEST_F(PanelsComeAndGo, APanelWhoseReaderIsDisconnectedInARunningRelayboxReconnects) {
+    StartPanels("--radio 2");
+    ASSERT_TRUE(StartApp());
+    ASSERT_TRUE(WaitConnected());
+    ASSERT_TRUE(WaitDisplays("123.45|118.00|123.45|118.00"));
+    PanelWatcher& watcher = *app->Watcher();
+    const unsigned long server = Panel(1).ServerProcessId();
+    ASSERT_NE(server, 0u);
+    const std::uint64_t restores = watcher.Restores();
+    const std::uint64_t opens[2] = {Count(panels, "opens", 1), Count(panels, "opens", 2)};
+    const std::uint64_t writes[2] = {Count(panels, "writes", 1), Count(panels, "writes", 2)};
+
+    // Relaybox's threads are ended one at a time, newest first, until one
+    // was a panel's reader; its main thread (the oldest) is left alone.
+    const std::vector<DWORD> threads = relaybox::test::ThreadsOldestFirst(server);
+    ULONGLONG ended = 0;
+    for (auto it = threads.rbegin(); it + 1 < threads.rend() && watcher.Restores() == restores; ++it) {
+        if (!::PostThreadMessageA(*it, WM_QUIT, 0, 0)) continue;
+        ended = ::GetTickCount64();
+        PumpUntil([&] { return watcher.Restores() != restores; }, 2000, 5);
+    }
+    ASSERT_EQ(watcher.Restores(), restores + 1) << "noticed within two seconds, without a call or a check";
+    std::printf("[ figure ] reader disconnected in a running Relaybox: connected again after %llu ms\n",
+                ::GetTickCount64() - ended);
+    const int device = Count(panels, "opens", 1) != opens[0] ? 1 : 2;
+    const int untouched = 3 - device;
+    EXPECT_NE(Count(panels, "opens", device), opens[device - 1]);
+    EXPECT_EQ(Count(panels, "opens", untouched), opens[untouched - 1]);
+    EXPECT_EQ(watcher.ServerRestarts(), 0u);
+    EXPECT_EQ(RelayboxProcesses(), 1);
+    EXPECT_EQ(Panel(device).ServerProcessId(), server);
+    EXPECT_GT(Count(panels, "writes", device), writes[device - 1]) << "told everything again";
+    EXPECT_TRUE(ShowsCom1(device));
+    EXPECT_TRUE(KnobTunes(device)) << "its knobs act on the simulator again";
+    EXPECT_TRUE(KnobTunes(untouched));
+    EXPECT_TRUE(ShowsCom1(device));
+    EXPECT_FALSE(watcher.CheckTimerRunning());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+// Relaybox is asked to end while it serves: its readers tell Orvex at once,
+// and every panel is connected again (COM starts a new Relaybox) well before
+// the old one is gone.
+TEST_F(PanelsComeAndGo, ARelayboxThatEndsSlowlyLosesNoTimeAndEveryPanelReconnects) {
+    StartPanels("--radio 1 --switch 1");
+    ASSERT_TRUE(StartApp());
+    ASSERT_TRUE(WaitConnected());
+    ASSERT_TRUE(WaitDisplays("123.45|118.00|123.45|118.00"));
+    const unsigned long server = Panel(1).ServerProcessId();
+    ASSERT_NE(server, 0u);
+    const std::vector<DWORD> threads = relaybox::test::ThreadsOldestFirst(server);
+    ASSERT_FALSE(threads.empty());
+    const ULONGLONG asked = ::GetTickCount64();
+    ASSERT_TRUE(::PostThreadMessageA(threads.front(), WM_QUIT, 0, 0));
+    bool works = false;
+    while (!works && ::GetTickCount64() - asked < 10000) works = KnobTunes(1, 400);
+    ASSERT_TRUE(works);
+    std::printf("[ figure ] Relaybox asked to end: input working again after %llu ms\n", ::GetTickCount64() - asked);
+    EXPECT_TRUE(PumpUntil([&] { return Panel(2).DeviceConnected() && RelayboxProcesses() == 1; }, 5000));
+    EXPECT_NE(Panel(1).ServerProcessId(), server);
+    ASSERT_TRUE(panels.Ok("switch 2 bat on"));
+    EXPECT_TRUE(PumpUntil([&] { return standin->Get(0x3102, 1) == std::vector<uint8_t>{1}; }, 3000));
+    EXPECT_TRUE(ShowsCom1(1));
+    EXPECT_FALSE(app->Watcher()->CheckTimerRunning());
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 // Two Radio Panels and a BIP through a Relaybox restart: every panel comes
