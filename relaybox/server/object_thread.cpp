@@ -60,7 +60,7 @@ DWORD WINAPI ObjectThread(void* parameter) noexcept {
                 ::DispatchMessageA(&msg);
             }
             // Ended while the object lives: it tells its clients before the
-            // apartment disconnects it.
+            // apartment goes.
             if (ThreadEndingListener* listener = std::exchange(t_endingListener, nullptr)) listener->ThreadEnding();
         }
     }

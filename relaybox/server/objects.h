@@ -181,8 +181,8 @@ protected:
     }
 
     // The thread ends while the object lives (its loop has returned): what
-    // the clients are told before the object is disconnected. Nothing by
-    // default.
+    // the clients are told. The object is disconnected already (their calls
+    // fail at once); its apartment goes next. Nothing by default.
     virtual void TellThreadEnding() {}
 
     RunnablePart<ThreadedEventObject> runnable_{*this};

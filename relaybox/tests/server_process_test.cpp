@@ -63,6 +63,12 @@ protected:
         ASSERT_EQ(reader->StartThread(), S_OK);
         PumpFor(300);  // the loop opens the device and starts reading
     }
+    // The server's process, as the reader tells it.
+    DWORD ReaderProcess() {
+        LONG process = 0;
+        EXPECT_EQ(reader->get_ProcessID(&process), S_OK);
+        return static_cast<DWORD>(process);
+    }
     static size_t Events(const EventSink& of, DISPID id) {
         return static_cast<size_t>(
             std::count_if(of.calls.begin(), of.calls.end(), [&](const EventSink::Call& c) { return c.id == id; }));
@@ -270,9 +276,8 @@ TEST_F(ServerTest, UnpluggedPanelEndsTheLoopAndTellsTheClientOnce) {
 TEST_F(ServerTest, AReaderWhoseThreadEndsTellsItsClientWhileTheServerReadsOn) {
     StartPanels("--radio 2");
     ASSERT_NO_FATAL_FAILURE(StartReader(1, 300));
-    LONG process = 0;
-    ASSERT_EQ(reader->get_ProcessID(&process), S_OK);
-    const std::vector<DWORD> before = ThreadsOldestFirst(static_cast<DWORD>(process));
+    const DWORD process = ReaderProcess();
+    const std::vector<DWORD> before = ThreadsOldestFirst(process);
 
     EventSink otherSink;
     com::ComPtr<IcPanelIO> other = Create<IcPanelIO>(CLSID_cPanelIO, IID_IcPanelIO);
@@ -286,7 +291,7 @@ TEST_F(ServerTest, AReaderWhoseThreadEndsTellsItsClientWhileTheServerReadsOn) {
     PumpFor(300);
     // Its thread is the one that was not there before.
     std::vector<DWORD> added;
-    for (DWORD id : ThreadsOldestFirst(static_cast<DWORD>(process)))
+    for (DWORD id : ThreadsOldestFirst(process))
         if (std::find(before.begin(), before.end(), id) == before.end()) added.push_back(id);
     ASSERT_FALSE(added.empty());
 
@@ -318,9 +323,7 @@ TEST_F(ServerTest, AReaderWhoseThreadEndsTellsItsClientWhileTheServerReadsOn) {
 TEST_F(ServerTest, AServerAskedToEndTellsEveryReaderAtOnce) {
     StartPanels("--radio 1");
     ASSERT_NO_FATAL_FAILURE(StartReader(1, 6000));
-    LONG process = 0;
-    ASSERT_EQ(reader->get_ProcessID(&process), S_OK);
-    const std::vector<DWORD> threads = ThreadsOldestFirst(static_cast<DWORD>(process));
+    const std::vector<DWORD> threads = ThreadsOldestFirst(ReaderProcess());
     ASSERT_FALSE(threads.empty());
     const ULONGLONG asked = ::GetTickCount64();
     ASSERT_TRUE(::PostThreadMessageA(threads.front(), WM_QUIT, 0, 0));
