@@ -58,17 +58,20 @@ inline constexpr int32_t kHrUnknownInterface = static_cast<int32_t>(0x800706B5u)
 // True when a call into an object of the other process failed because that
 // side is gone: its process ended, or the object was disconnected (its
 // thread ended) while the process runs on. The object will never answer
-// again; its proxy is let go without further calls. Any other failure is
-// the object's own answer.
-// (An object of a server that is ending answers "unknown interface".)
+// again. Any other failure is the object's own answer. (The server drops an
+// event sink only for these: a live client's sink dropped by mistake would
+// leave its panel silently unread.)
 inline constexpr bool PeerGone(int32_t hr) {
     return hr == kHrDisconnected || hr == kHrObjectNotConnected || hr == kHrServerDied ||
-           hr == kHrServerDiedNotExecuted || hr == kHrServerUnavailable || hr == kHrCallFailed ||
-           hr == kHrUnknownInterface;
+           hr == kHrServerDiedNotExecuted || hr == kHrServerUnavailable || hr == kHrCallFailed;
 }
 
-// True when an activation reached a server on its way out (its last object
-// had just gone, or it is ending): the next try starts a new server.
-inline constexpr bool ServerEnding(int32_t hr) { return hr == kHrServerStopping || PeerGone(hr); }
+// True when a server's object or the server itself is gone or on its way out
+// (an object of a server that is ending answers "unknown interface"): an
+// activation is tried again and starts a new server, and a reader is let go
+// without further calls.
+inline constexpr bool ServerEnding(int32_t hr) {
+    return hr == kHrServerStopping || hr == kHrUnknownInterface || PeerGone(hr);
+}
 
 } // namespace orvex::relaybox

@@ -149,7 +149,7 @@ void PanelReader::Detach() noexcept {
 void PanelReader::Stop(const std::function<void()>& pump) {
     if (!reader_) return;
     Detach();
-    if (PeerGone(reader_->StopThread())) {
+    if (ServerEnding(reader_->StopThread())) {
         // The reader's thread or its whole server is gone: nothing there
         // answers any more, so nothing more is asked.
         Abandon();

@@ -303,7 +303,7 @@ TEST_F(ServerTest, AReaderWhoseThreadEndsTellsItsClientWhileTheServerReadsOn) {
     PumpFor(200);
     const ULONGLONG call = ::GetTickCount64();
     const HRESULT stopped = other->StopThread();
-    EXPECT_TRUE(PeerGone(stopped)) << std::hex << stopped;
+    EXPECT_TRUE(ServerEnding(stopped)) << std::hex << stopped;
     std::printf("[ figure ] a call to the disconnected reader failed (0x%08lX) after %llu ms\n",
                 static_cast<unsigned long>(stopped), ::GetTickCount64() - call);
     EXPECT_LT(::GetTickCount64() - call, 1000u);
@@ -330,7 +330,7 @@ TEST_F(ServerTest, AServerAskedToEndTellsEveryReaderAtOnce) {
     ASSERT_TRUE(PumpUntil([&] { return ReadFailures() == 1; }, 2000));
     EXPECT_LT(::GetTickCount64() - asked, 2000u);
     const HRESULT stopped = reader->StopThread();
-    EXPECT_TRUE(PeerGone(stopped)) << std::hex << stopped;
+    EXPECT_TRUE(ServerEnding(stopped)) << std::hex << stopped;
     advise.reset();
     reader.Reset();
     EXPECT_TRUE(WaitForServerExit(3000)) << "it does not wait for its readers' time-outs";
