@@ -17,6 +17,10 @@ namespace {
 constexpr uint32_t kCommandTimeoutMs = 10000;
 constexpr DWORD kStartTimeoutMs = 10000;
 constexpr DWORD kStopTimeoutMs = 5000;
+constexpr int kStartAttempts = 3;
+// The stand-in's own exit codes when it refuses to run.
+constexpr DWORD kExitUsage = 2;
+constexpr DWORD kExitRefused = 3;
 }  // namespace
 
 struct SimStandinProcess::Impl {
@@ -33,20 +37,39 @@ bool SimStandinProcess::Running() const {
 
 bool SimStandinProcess::Start(const std::string& args) {
     Stop();
+    lastStartError_.clear();
     std::string pipeName;
     std::istringstream in(args);
     for (std::string word; in >> word;)
         if (word == "--pipe") in >> pipeName;
     pipePath_ = simstandin::PipePath(pipeName);
 
-    impl_->process.reset(win32::StartToolBesideProgram("SimStandin.exe", args));
-    if (!impl_->process) return false;
-
     const ULONGLONG deadline = ::GetTickCount64() + kStartTimeoutMs;
+    for (int attempt = 1;; ++attempt) {
+        const StartOutcome outcome = StartOnce(args, deadline);
+        if (outcome == StartOutcome::Started) return true;
+        // A launch that died before the stand-in could refuse (the loader
+        // failing under a busy Wine) is tried again; a refusal of its own
+        // (a pipe or window already in use, bad options) is final.
+        if (outcome != StartOutcome::LaunchFailed || attempt == kStartAttempts || ::GetTickCount64() >= deadline)
+            return false;
+        ::Sleep(100);
+    }
+}
+
+SimStandinProcess::StartOutcome SimStandinProcess::StartOnce(const std::string& args, unsigned long long deadline) {
+    impl_->process.reset(win32::StartToolBesideProgram("SimStandin.exe", args));
+    if (!impl_->process) {
+        lastStartError_ = "CreateProcess failed with error " + std::to_string(::GetLastError());
+        return StartOutcome::LaunchFailed;
+    }
     while (::GetTickCount64() < deadline) {
         if (!Running()) {
+            DWORD code = 0;
+            ::GetExitCodeProcess(impl_->process.get(), &code);
             impl_->process.reset();
-            return false;
+            lastStartError_ = "SimStandin.exe ended at once with exit code " + std::to_string(code);
+            return code == kExitUsage || code == kExitRefused ? StartOutcome::Refused : StartOutcome::LaunchFailed;
         }
         std::string reply;
         std::string error;
@@ -54,11 +77,12 @@ bool SimStandinProcess::Start(const std::string& args) {
         // then ends at once): it is ours when it names our process.
         if (PipeRequest(pipePath_, "pid", 1000, reply, error) &&
             reply == "ok " + std::to_string(::GetProcessId(impl_->process.get())))
-            return true;
+            return StartOutcome::Started;
         ::Sleep(50);
     }
     Stop();
-    return false;
+    lastStartError_ = "SimStandin.exe did not answer on " + pipePath_ + " within 10 s";
+    return StartOutcome::Refused;
 }
 
 std::string SimStandinProcess::Command(const std::string& line) {

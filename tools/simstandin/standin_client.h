@@ -20,8 +20,11 @@ public:
     // given extra arguments (e.g. "--hidden --simid 7") and waits up to 10 s
     // until its pipe answers ping. The stand-in ends by itself should this
     // process end. False when it did not start, ended at once (a pipe name
-    // or FSUIPC window already in use) or does not answer.
+    // or FSUIPC window already in use) or does not answer. A launch that
+    // dies before the stand-in runs is tried again, up to three times.
     bool Start(const std::string& args = "");
+    // Why the last Start failed, for test messages; empty after a success.
+    const std::string& LastStartError() const { return lastStartError_; }
     // Sends one command line; returns the reply (lines joined with '\n', no
     // final line break), or "error <reason>" when the pipe fails.
     std::string Command(const std::string& line);
@@ -44,9 +47,13 @@ public:
     const std::string& PipePath() const { return pipePath_; }
 
 private:
+    enum class StartOutcome { Started, Refused, LaunchFailed };
+    StartOutcome StartOnce(const std::string& args, unsigned long long deadline);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::string pipePath_;
+    std::string lastStartError_;
 };
 
 }  // namespace orvex::simstandin

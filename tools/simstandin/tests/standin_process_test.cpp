@@ -89,7 +89,7 @@ private:
 
 class StandinProcess : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(sim.Start("--hidden --title \"Test Aircraft 1\"")) << "the stand-in did not start"; }
+    void SetUp() override { ASSERT_TRUE(sim.Start("--hidden --title \"Test Aircraft 1\"")) << sim.LastStartError(); }
     void TearDown() override { sim.Stop(); }
     SimStandinProcess sim;
 };
@@ -283,6 +283,7 @@ TEST_F(StandinProcess, CtlModePrintsTheReplyAndExitsWithItsOutcome) {
 TEST_F(StandinProcess, ASecondStandinDoesNotStartBesideTheFirst) {
     SimStandinProcess second;
     EXPECT_FALSE(second.Start("--hidden")) << "same pipe and window class";
+    EXPECT_NE(second.LastStartError().find("exit code 3"), std::string::npos) << second.LastStartError();
     EXPECT_FALSE(second.Start("--hidden --pipe OrvexSimStandinSecond")) << "same window class";
     EXPECT_TRUE(second.Start("--hidden --pipe OrvexSimStandinSecond --class FS98MAIN"));
     EXPECT_TRUE(second.Ok("fault simid 5"));
