@@ -11,7 +11,8 @@
 //     is connected;
 //   - with a panel of each kind, the longest wait of input posted to the
 //     program's thread while the simulator hangs for 60 s, answers every
-//     exchange 1,500 ms late, and closes its window.
+//     exchange 1,500 ms late, and closes its window, and while Relaybox is
+//     killed and started again.
 #include "app/win32/orvex_app.h"
 #include "config/tests/fake_messages.h"
 #include "relaybox/client/relaybox_client.h"
@@ -285,6 +286,24 @@ int RunWith(const Scenario& scenario, int iterations, SimStandinProcess& sim) {
                         ms);
             std::printf("exchanges the stand-in answered after they were given up: %llu\n",
                         static_cast<unsigned long long>(sim.LateAnswers()));
+
+            // Relaybox is killed (with the prefix's rpcss, which under Wine
+            // keeps a dead server's classes) and Orvex starts it again.
+            auto everyPanelBack = [&] {
+                for (const auto& panel : orvex.MainWindow()->PanelObjects())
+                    if (!panel->DeviceConnected()) return false;
+                return orvex.Watcher()->ServerRestarts() > 0;
+            };
+            const auto k0 = Clock::now();
+            ms = LatencyDuring(
+                [&] {
+                    relaybox::test::EndProcesses("Relaybox.exe");
+                    relaybox::test::EndProcesses("rpcss.exe");
+                },
+                everyPanelBack, 15000);
+            std::printf("longest input wait, Relaybox killed and started again: %.1f ms  (every panel connected "
+                        "again after %.1f s)\n",
+                        ms, std::chrono::duration<double>(Clock::now() - k0).count());
         }
     }
     PumpUntil([] { return false; }, 300);

@@ -66,6 +66,7 @@ PanelWatcher::~PanelWatcher() {
     if (timerPeriod_ != 0 && window_.Handle()) ::KillTimer(window_.Handle(), kTimerCheck);
     if (notify_) ::UnregisterDeviceNotification(notify_);
     watches_.clear();
+    starter_.reset();
 }
 
 void PanelWatcher::AddPanel(int kind, IPanelObject& panel, bool connected) {
@@ -119,6 +120,11 @@ bool PanelWatcher::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRE
         return true;
     case kMsgServerEnded:
         ServerEnded(static_cast<DWORD>(wParam));
+        result = 0;
+        return true;
+    case kMsgServerStarted:
+        // The server runs (or could not be started): the check goes on.
+        Check(false);
         result = 0;
         return true;
     case kMsgTellServerDown:
@@ -285,14 +291,21 @@ void PanelWatcher::ServerEnded(DWORD processId) {
 }
 
 bool PanelWatcher::StartServer(com::ComPtr<IcHidD>& server) {
-    std::string error;
-    HRESULT hr = E_FAIL;
-    if (presence_.ServerFailing()) {
-        // Registering again was tried at the outage's first attempt.
-        hr = ::CoCreateInstance(CLSID_cHidD, nullptr, CLSCTX_LOCAL_SERVER, IID_IcHidD, server.PutVoid());
-    } else {
-        hr = relaybox::CreateHidD(server.Put(), error, serverPath_);
+    // Starting the process is the slow part; it runs on a thread of its own
+    // while the window goes on. Registering again is tried at an outage's
+    // first attempt only.
+    if (!starter_) {
+        starter_ = std::make_unique<ServerStarter>(window_.Handle(), kMsgServerStarted, serverPath_,
+                                                   !presence_.ServerFailing());
+        return false;
     }
+    if (!starter_->Finished()) return false;
+    HRESULT hr = starter_->Result();
+    // The server runs, held by the starter's object: the window's own comes
+    // at once. Then the starter lets go of its.
+    if (SUCCEEDED(hr))
+        hr = ::CoCreateInstance(CLSID_cHidD, nullptr, CLSCTX_LOCAL_SERVER, IID_IcHidD, server.PutVoid());
+    starter_.reset();
     if (FAILED(hr) || !server) {
         server.Reset();
         if (presence_.ServerStartFailed(::GetTickCount64())) ::PostMessageA(window_.Handle(), kMsgTellServerDown, 0, 0);

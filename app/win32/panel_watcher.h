@@ -11,6 +11,7 @@
 #include "app/main_logic.h"
 #include "app/panel_presence.h"
 #include "app/win32/panel_object.h"
+#include "app/win32/server_starter.h"
 #include "common/win32/handles.h"
 #include "config/user_messages.h"
 #include "relaybox/client/relaybox_client.h"
@@ -34,6 +35,7 @@ public:
     static constexpr UINT_PTR kTimerCheck = 2;
     static constexpr UINT kMsgServerEnded = WM_APP + 41;
     static constexpr UINT kMsgTellServerDown = WM_APP + 42;
+    static constexpr UINT kMsgServerStarted = WM_APP + 43;
 
     // What the on-screen copy of a panel that is not connected says.
     static constexpr const char* kStatusGone = "Not connected\nWaiting for the panel to come back";
@@ -75,6 +77,9 @@ private:
     void LoseSlot(std::size_t slot, const char* status, bool serverGone);
     bool ConnectSlot(std::size_t slot, const std::string& path);
     void ServerEnded(DWORD processId);
+    // True when the server runs, with the window's own object of it in
+    // `server`; false while it is being started (kMsgServerStarted comes)
+    // or when it cannot be started.
     bool StartServer(com::ComPtr<IcHidD>& server);
     void WatchServer();
     void UpdateTimer();
@@ -95,6 +100,7 @@ private:
     // One watch per server process the panels are read by (normally one).
     std::vector<std::unique_ptr<ServerWatch>> watches_;
     std::vector<DWORD> serverOf_;  // by slot: the process that reads it (0: none known)
+    std::unique_ptr<ServerStarter> starter_;  // a start of the server under way
     UINT timerPeriod_ = 0;
     bool busy_ = false;  // a check runs (it lets messages run while it connects)
     std::vector<std::size_t> pendingLost_;

@@ -439,6 +439,11 @@ void cRadioPanelLogic::RotaryBuiltIn(int ring, int direction, int selector, int 
 
 void cRadioPanelLogic::TuneRadio(int ring, int direction, int radio, int speed) {
     const bool com = radio <= kCom2;
+    // The standby frequency is written at once, so the step goes on from
+    // what the simulator holds now: a second Radio Panel on the same radio,
+    // or the simulator itself, may have changed it since this panel's last
+    // refresh, and a step from that older copy would be lost or undo theirs.
+    if (com || SpecialMode() != kSpecialModeMd80) ReadStandbyNow(radio);
     const double step = ring == kInnerRing ? (com ? kComInnerStep : kNavInnerStep) : kOuterStep;
     const double delta = (direction == kUp ? 1.0 : -1.0) * speed * step;
     const double tuned = StepAndWrap(simlink::SnapToChannel(radioValue_[radio]), delta, com ? kComLow : kNavLow,
@@ -512,6 +517,17 @@ void cRadioPanelLogic::StepQnh(int direction) {
 
 // ---------------------------------------------------------------------------
 // Writes
+
+void cRadioPanelLogic::ReadStandbyNow(int radio) {
+    cOFFSET buffer(link_);
+    buffer.Offset = kStandbyOffsets[radio];
+    buffer.SetDataType(3);
+    buffer.DirectRead(true);
+    // Without an answer the copy of the last refresh serves.
+    if (buffer.dwResult != simlink::ResultOk) return;
+    const float standby = buffer.GetFreq();
+    radioValue_[radio] = radio <= kCom2 ? simlink::ExpandComFrequency(standby) : standby;
+}
 
 bool cRadioPanelLogic::WriteBcd(std::int32_t offset, std::int32_t value) {
     if (value < 0 || value > 9999) return false;

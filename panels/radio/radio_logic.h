@@ -145,6 +145,9 @@ private:
 
     // Writes through short-lived buffers; false when the value has no BCD
     // form (nothing is written then).
+    // The standby frequency of radio 1-4 as the simulator holds it now, into
+    // radioValue_ (unchanged when the simulator does not answer).
+    void ReadStandbyNow(int radio);
     bool WriteBcd(std::int32_t offset, std::int32_t value);
     void WriteByteQueued(std::int32_t offset, std::int32_t value);
     bool WriteAdf(int adf, double kHz);

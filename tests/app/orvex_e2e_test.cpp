@@ -741,6 +741,46 @@ TEST_F(PanelsComeAndGo, AfterARelayboxRestartEveryPanelStaysAndBothRadiosTune) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// Relaybox's cold start runs on a thread of its own: the caller goes on at
+// once and hears of the start by a message; the started server stays while
+// the starter holds it, and after it while the window's own object does.
+constexpr UINT kStarted = WM_APP + 99;
+TEST_F(PanelsComeAndGo, RelayboxIsStartedOnAThreadOfItsOwnAndHeldUntilTheWindowHasItsObject) {
+    ASSERT_TRUE(PumpUntil([] { return RelayboxProcesses() == 0; }, 10000));
+    // The window's thread is a single-threaded apartment; the starter's
+    // thread is not.
+    com::ComApartment apartment(COINIT_APARTMENTTHREADED);
+    ASSERT_TRUE(SUCCEEDED(apartment.Result()));
+    static bool told = false;
+    told = false;
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        if (message == kStarted) told = true;
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    };
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "OrvexStarterTest";
+    ::RegisterClassA(&windowClass);
+    orvex::win32::UniqueWindow window(::CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0,
+                                                        HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr));
+    ASSERT_TRUE(window);
+    auto starter = std::make_unique<ServerStarter>(window.get(), kStarted, relaybox::DefaultServerPath(), true);
+    EXPECT_FALSE(starter->Finished()) << "the caller does not wait for the start";
+    ASSERT_TRUE(PumpUntil([&] { return told; }, 15000));
+    ASSERT_TRUE(starter->Finished());
+    EXPECT_EQ(starter->Result(), S_OK);
+    EXPECT_EQ(RelayboxProcesses(), 1);
+    com::ComPtr<IcHidD> own;
+    ASSERT_EQ(::CoCreateInstance(CLSID_cHidD, nullptr, CLSCTX_LOCAL_SERVER, IID_IcHidD, own.PutVoid()), S_OK);
+    starter.reset();
+    PumpFor(1500);
+    EXPECT_EQ(RelayboxProcesses(), 1) << "the window's own object holds it";
+    short count = -1;
+    EXPECT_EQ(own->Scan(kSaitekVendorId, PanelKinds()[0].ProductId, &count), S_OK);
+    own.Reset();
+    EXPECT_TRUE(PumpUntil([] { return RelayboxProcesses() == 0; }, 10000)) << "let go by both";
+}
+
 TEST_F(PanelsComeAndGo, ResumeFromSleepSendsEveryPanelItsStateAgain) {
     StartPanels("--radio 1 --bip 1");
     ASSERT_TRUE(StartApp());

@@ -8,7 +8,12 @@
 // unchanged; it prints the counts, the restore times and the resources of
 // Orvex and Relaybox at the start, after warm-up and at the end.
 //
-//     Soak.exe <minutes> <folder>     (run by ./orvex soak [minutes])
+//     Soak.exe <minutes> <folder> [faults]   (run by ./orvex soak [minutes] [faults])
+//
+// `faults` limits the faults to some kinds, in the order given, e.g.
+// "relaybox" or "unplug,powercycle,replug" (the names are in kFaultNames);
+// all six by default. Comparing soaks of one kind each shows which fault a
+// growth of memory comes with.
 #include "common/win32/handles.h"
 #include "common/win32/process_util.h"
 #include "tools/simstandin/standin_client.h"
@@ -24,6 +29,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -41,6 +47,26 @@ constexpr const char* kSimPipe = "OrvexSoakSim";
 constexpr int kDevices = 8;
 constexpr int kInputDevices = 6;
 constexpr int kTabs = 1 + kDevices;
+
+// The kinds of fault, in the order a full soak applies them.
+constexpr const char* kFaultNames[] = {"unplug", "powercycle", "replug", "relaybox", "simclose", "simhang"};
+constexpr int kFaultKinds = static_cast<int>(std::size(kFaultNames));
+
+// The kinds named in a comma-separated list; empty when a name is unknown.
+std::vector<int> ParseFaults(const std::string& list) {
+    std::vector<int> kinds;
+    std::size_t from = 0;
+    while (from <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        const std::string name = list.substr(from, comma - from);
+        const auto* found = std::find_if(std::begin(kFaultNames), std::end(kFaultNames),
+                                         [&](const char* known) { return name == known; });
+        if (found == std::end(kFaultNames)) return {};
+        kinds.push_back(static_cast<int>(found - std::begin(kFaultNames)));
+        from = comma + 1;
+    }
+    return kinds;
+}
 
 std::uint64_t Now() { return ::GetTickCount64(); }
 
@@ -141,7 +167,8 @@ std::string Worst(const std::vector<std::uint64_t>& values) {
 
 class Soak {
 public:
-    Soak(double minutes, std::string folder) : minutes_(minutes), folder_(std::move(folder)) {}
+    Soak(double minutes, std::string folder, std::vector<int> faultKinds)
+        : minutes_(minutes), folder_(std::move(folder)), faultKinds_(std::move(faultKinds)) {}
 
     int Run() {
         if (!Prepare()) return 2;
@@ -318,11 +345,13 @@ private:
     }
 
     void Fault() {
-        const int kind = faultIndex_ % 6;
+        const int kind = faultKinds_[static_cast<std::size_t>(faultIndex_) % faultKinds_.size()];
         const int device = 1 + (faultIndex_ / 6 + faultIndex_) % kInputDevices;
         ++faultIndex_;
         bool ok = true;
         const std::string dev = std::to_string(device);
+        const SIZE_T before = Measure(orvex_.get()).privateBytes;
+        if (afterLastFault_ != 0) betweenFaults_ += static_cast<double>(before) - static_cast<double>(afterLastFault_);
         switch (kind) {
         case 0: {
             std::printf("soak: fault %d: device %d unplugged for 3 s\n", faultIndex_, device);
@@ -369,6 +398,9 @@ private:
         }
         // Every input panel works after the fault.
         for (int d = 1; d <= kInputDevices && ok; ++d) ok = Input(d, 5000);
+        afterLastFault_ = Measure(orvex_.get()).privateBytes;
+        growth_[static_cast<std::size_t>(kind)] += static_cast<double>(afterLastFault_) - static_cast<double>(before);
+        ++faultsOfKind_[static_cast<std::size_t>(kind)];
         if (ok) ++faultsSurvived_;
         else ++failures_;
     }
@@ -423,7 +455,9 @@ private:
         sim_.Stop();
         panels_.Stop();
         ok = ok && failures_ == 0;
-        std::printf("\n== soak: %.1f minutes, two panels of each kind\n", minutes_);
+        std::printf("\n== soak: %.1f minutes, two panels of each kind, faults:", minutes_);
+        for (int kind : faultKinds_) std::printf(" %s", kFaultNames[kind]);
+        std::printf("\n");
         std::printf("  faults survived            %d of %d\n", faultsSurvived_, faultIndex_);
         std::printf("  input events sent / acted  %d / %d\n", inputsSent_, inputsActed_);
         std::printf("  panel back -> first report median %s, worst %s (%zu returns)\n", Median(returns_).c_str(),
@@ -432,6 +466,15 @@ private:
                     Worst(serverReturns_).c_str(), serverReturns_.size());
         std::printf("  Orvex CPU at rest, all panels present: %.2f %%\n", cpuPercent_);
         PrintResources("Orvex", startOrvex_, warmOrvex_, endOrvex_);
+        // Where Orvex's private bytes grew: over each kind of fault (from
+        // just before it to after the checks that follow it), and between.
+        std::printf("  Orvex private bytes, mean change per fault:");
+        for (int kind = 0; kind < kFaultKinds; ++kind)
+            if (faultsOfKind_[static_cast<std::size_t>(kind)] > 0)
+                std::printf(" %s %+.1f KB (%d)", kFaultNames[kind],
+                            growth_[static_cast<std::size_t>(kind)] / 1024.0 / faultsOfKind_[static_cast<std::size_t>(kind)],
+                            faultsOfKind_[static_cast<std::size_t>(kind)]);
+        std::printf("; between faults %+.1f KB in all\n", betweenFaults_ / 1024.0);
         PrintResources("Relaybox", startRelaybox_, warmRelaybox_, endRelaybox_);
         std::printf("== soak %s\n", ok ? "passed" : "FAILED");
         return ok ? 0 : 1;
@@ -439,6 +482,11 @@ private:
 
     double minutes_;
     std::string folder_;
+    std::vector<int> faultKinds_;
+    double growth_[kFaultKinds] = {};
+    int faultsOfKind_[kFaultKinds] = {};
+    double betweenFaults_ = 0;
+    SIZE_T afterLastFault_ = 0;
     std::string program_;
     VirtualPanelsProcess panels_;
     SimStandinProcess sim_;
@@ -464,7 +512,19 @@ int main(int argc, char** argv) {
     double minutes = argc > 1 ? std::atof(argv[1]) : 2.0;
     if (minutes <= 0) minutes = 2.0;
     const std::string folder = argc > 2 ? argv[2] : orvex::win32::ExecutableFolder() + "soak";
+    std::vector<int> faults;
+    if (argc > 3) {
+        faults = ParseFaults(argv[3]);
+        if (faults.empty()) {
+            std::printf("soak: unknown fault in \"%s\"; the faults are", argv[3]);
+            for (const char* name : kFaultNames) std::printf(" %s", name);
+            std::printf("\n");
+            return 2;
+        }
+    } else {
+        for (int kind = 0; kind < kFaultKinds; ++kind) faults.push_back(kind);
+    }
     ::setvbuf(stdout, nullptr, _IONBF, 0);
-    Soak soak(minutes, folder);
+    Soak soak(minutes, folder, std::move(faults));
     return soak.Run();
 }

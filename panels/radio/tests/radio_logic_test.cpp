@@ -158,6 +158,28 @@ TEST_F(LogicFixture, ComShowsWhatWasReadAndTunesFromItsChannelWithWraps) {
     }
 }
 
+// A second Radio Panel on the same radio (or the simulator itself) changed
+// the standby frequency since this panel's last refresh: the step goes on
+// from what the simulator holds, neither lost nor undoing the other's.
+TEST_F(LogicFixture, ATuneStepsFromTheFrequencyTheSimulatorHoldsNow) {
+    Start();
+    Bcd(0x311A, 1802); // 118.025
+    Tick();
+    Bcd(0x311A, 1805); // another panel tuned one step up; no refresh came
+    Turn(kInnerRing, kUp);
+    EXPECT_EQ(BcdAt(0x311A), 1807);
+    Bcd(0x311A, 2500);
+    Turn(kOuterRing, kDown);
+    EXPECT_EQ(BcdAt(0x311A), 2400);
+
+    logic.SelectorChange(2, kNav2, kCom1);
+    Bcd(0x3120, 1000); // NAV2 standby 110.00
+    Tick();
+    Bcd(0x3120, 1100);
+    Turn(kInnerRing, kDown, 2);
+    EXPECT_EQ(BcdAt(0x3120), 1095);
+}
+
 TEST_F(LogicFixture, NavTuningAndTheMd80Mode) {
     Start();
     logic.SelectorChange(2, kNav1, kCom1);
