@@ -143,11 +143,11 @@ private:
     static int SelectorOfMask(std::int32_t mask);
     std::uint8_t SpecialMode() const { return configuration_.SpecialMode; }
 
-    // Writes through short-lived buffers; false when the value has no BCD
-    // form (nothing is written then).
     // The standby frequency of radio 1-4 as the simulator holds it now, into
     // radioValue_ (unchanged when the simulator does not answer).
     void ReadStandbyNow(int radio);
+    // Writes through short-lived buffers; false when the value has no BCD
+    // form (nothing is written then).
     bool WriteBcd(std::int32_t offset, std::int32_t value);
     void WriteByteQueued(std::int32_t offset, std::int32_t value);
     bool WriteAdf(int adf, double kHz);
