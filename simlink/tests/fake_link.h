@@ -61,6 +61,17 @@ public:
         return Ok(result);
     }
 
+    // The latest queued write of the offset and size: the table shows it
+    // once the batch is processed.
+    bool LinkPendingWrite(int32_t offset, int32_t size, void* destination) const override {
+        for (auto r = queue.rbegin(); r != queue.rend(); ++r) {
+            if (!r->write || r->offset != offset || r->size != size) continue;
+            std::memcpy(destination, r->bytes.data(), r->bytes.size());
+            return true;
+        }
+        return false;
+    }
+
     void Put(int32_t offset, std::initializer_list<uint8_t> bytes) {
         std::size_t i = static_cast<std::size_t>(offset);
         for (uint8_t b : bytes) table[i++] = b;
