@@ -25,6 +25,7 @@ public:
     std::array<uint8_t, 0x10000> table{};
     bool open = true;            // false: queueing fails with ResultNotOpen
     bool processFails = false;   // true: processing fails, destinations untouched
+    bool readsFail = false;      // true: reads are refused with ResultTimeout (an unanswered read)
     std::size_t capacity = 1000; // queued requests beyond this fail
     std::vector<Request> queue;      // the current batch
     std::vector<Request> processed;  // every request of every successful batch
@@ -32,6 +33,7 @@ public:
 
     bool LinkRead(int32_t offset, int32_t size, void* destination, int32_t& result) override {
         if (!Admit(offset, size, result)) return false;
+        if (readsFail) return Fail(result, ResultTimeout);
         queue.push_back(Request{false, offset, size, destination, {}});
         return Ok(result);
     }
