@@ -47,6 +47,17 @@ public:
     virtual bool LinkWrite(int32_t offset, int32_t size, const void* source, int32_t& result) = 0;
     // Sends every queued request in one exchange and fills the destinations.
     virtual bool LinkProcess(int32_t& result) = 0;
+    // The bytes of the latest write of `size` bytes at `offset` that the
+    // values read so far may not show yet (still queued, or sent after the
+    // last poll exchange's reads were taken); false when there is none. A
+    // value stepped by the user goes on from this, not from an older read.
+    // A link that sends every write before its next read has none.
+    virtual bool LinkPendingWrite(int32_t offset, int32_t size, void* destination) const {
+        (void)offset;
+        (void)size;
+        (void)destination;
+        return false;
+    }
 };
 
 } // namespace orvex::simlink

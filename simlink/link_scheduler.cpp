@@ -101,8 +101,48 @@ bool LinkScheduler::LinkWrite(int32_t offset, int32_t size, const void* source, 
     if (size > 0) std::memcpy(b.data.data() + b.dataUsed, source, static_cast<std::size_t>(size));
     b.dataUsed += static_cast<uint32_t>(size);
     b.blockUsed += kWriteHeaderSize + static_cast<uint32_t>(size);
+    RememberWrite(offset, size, source);
     result = ResultOk;
     return true;
+}
+
+void LinkScheduler::RememberWrite(int32_t offset, int32_t size, const void* source) {
+    if (size <= 0 || size > static_cast<int32_t>(sizeof(PendingWrite::bytes))) return;
+    std::size_t i = 0;
+    while (i < pendingCount_ && (pending_[i].offset != offset || pending_[i].size != size)) ++i;
+    if (i == pendingCount_) {
+        if (pendingCount_ == kMaxPendingWrites) {
+            // Full: the oldest goes (the table is kept oldest first).
+            std::memmove(&pending_[0], &pending_[1], sizeof(PendingWrite) * (kMaxPendingWrites - 1));
+            i = kMaxPendingWrites - 1;
+        } else {
+            ++pendingCount_;
+        }
+    }
+    PendingWrite& w = pending_[i];
+    w.offset = offset;
+    w.size = size;
+    // The poll exchange under way took its reads before this write: the
+    // next one shows it.
+    w.shownBy = ticksSubmitted_ + 1;
+    std::memcpy(w.bytes, source, static_cast<std::size_t>(size));
+}
+
+void LinkScheduler::ConfirmWrites(uint64_t tick) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < pendingCount_; ++i)
+        if (pending_[i].shownBy > tick) pending_[kept++] = pending_[i];
+    pendingCount_ = kept;
+}
+
+bool LinkScheduler::LinkPendingWrite(int32_t offset, int32_t size, void* destination) const {
+    for (std::size_t i = 0; i < pendingCount_; ++i) {
+        const PendingWrite& w = pending_[i];
+        if (w.offset != offset || w.size != size) continue;
+        std::memcpy(destination, w.bytes, static_cast<std::size_t>(size));
+        return true;
+    }
+    return false;
 }
 
 void LinkScheduler::Submit(LinkBatch::Kind kind, bool tick) {
@@ -111,6 +151,7 @@ void LinkScheduler::Submit(LinkBatch::Kind kind, bool tick) {
     flight_->kind = kind;
     inFlight_ = true;
     flightIsTick_ = tick;
+    if (tick) flightTick_ = ++ticksSubmitted_;
     flightAbandoned_ = false;
     flightStart_ = worker_.Now();
     ++batches_;
@@ -165,6 +206,7 @@ void LinkScheduler::Finish() {
         if (flightIsTick_) {
             events_.ticked = true;
             events_.tickResult = b.result;
+            if (b.ok) ConfirmWrites(flightTick_);
         } else if (!b.ok && RanOutOfTries(b.result)) {
             events_.gaveUp = true;
             events_.gaveUpResult = b.result;
@@ -173,6 +215,7 @@ void LinkScheduler::Finish() {
             // The link is about to be closed: what waits would go nowhere.
             droppedRecords_ += staging_->records.size();
             staging_->Clear();
+            pendingCount_ = 0;
         }
         break;
     }
@@ -287,6 +330,7 @@ void LinkScheduler::Reset() { Release(LinkBatch::Kind::Reset); }
 void LinkScheduler::Release(LinkBatch::Kind kind) {
     Service();
     staging_->Clear();
+    pendingCount_ = 0;
     open_ = false;
     if (inFlight_) {
         // Whatever runs now still holds the handles: release them after it.
@@ -315,6 +359,7 @@ LinkEvents LinkScheduler::TakeEvents() {
 
 void LinkScheduler::Shutdown() {
     staging_->Clear();
+    pendingCount_ = 0;
     closePending_ = false;
     worker_.Abort(true);
     while (inFlight_) {

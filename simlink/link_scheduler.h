@@ -114,6 +114,10 @@ public:
     // answer by then the reads fail with 11 and their destinations are never
     // written (the exchange carries on without them).
     bool LinkProcess(int32_t& result) override;
+    // A write counts as pending from the moment it is queued until a poll
+    // exchange submitted after it has finished well (its reads show it);
+    // values of up to 8 bytes, the latest per offset and size.
+    bool LinkPendingWrite(int32_t offset, int32_t size, void* destination) const override;
 
     // The poll loop's side.
     // Starts a connection attempt (any simulator); Pending while it runs.
@@ -168,6 +172,18 @@ private:
         return want < left ? want : left;
     }
     void AbandonStagedReads();
+    void RememberWrite(int32_t offset, int32_t size, const void* source);
+    // The poll exchange numbered `tick` has finished well: what was written
+    // before it was submitted shows in the values now.
+    void ConfirmWrites(uint64_t tick);
+
+    struct PendingWrite {
+        int32_t offset;
+        int32_t size;
+        uint64_t shownBy;  // the poll exchange whose reads will show it
+        uint8_t bytes[8];
+    };
+    static constexpr std::size_t kMaxPendingWrites = 32;
 
     ILinkWorker& worker_;
     LinkBatch store_[2];
@@ -185,6 +201,10 @@ private:
     int32_t simulatorVersion_ = 0;
     LinkEvents events_;
     uint32_t waitedMs_ = 0;  // waited since the last TakeEvents
+    PendingWrite pending_[kMaxPendingWrites] = {};
+    std::size_t pendingCount_ = 0;
+    uint64_t ticksSubmitted_ = 0;
+    uint64_t flightTick_ = 0;  // the number of the poll exchange in flight
     uint64_t abandonedReads_ = 0;
     uint64_t droppedRecords_ = 0;
     uint64_t batches_ = 0;

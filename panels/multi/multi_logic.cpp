@@ -113,6 +113,11 @@ std::int32_t RoundToInt(double value) {
     return static_cast<std::int32_t>(std::clamp(simlink::RoundHalfEven(value), -2147483648.0, 2147483647.0));
 }
 
+// The autopilot's altitude (metres * 65536) in feet and heading (65536 a
+// turn) in degrees, as the rows show them.
+std::int32_t AltitudeFeet(double units) { return RoundToInt(units * kFeetPerMetre / kUnitsPerMetre); }
+std::int32_t HeadingDegrees(double units) { return RoundToInt(units * 360.0 / kUnitsPerTurn); }
+
 // Heading and course steps of the standard and NGX modes: one step past
 // either end lands on the other end, whatever the speed.
 std::int32_t StepDegrees(std::int32_t value, std::int32_t delta) {
@@ -215,6 +220,25 @@ double cMultiPanelLogic::Number(Key key) const {
     return entry ? entry->Data().AsDouble() : 0.0;
 }
 
+std::optional<double> cMultiPanelLogic::Pending(Key key) const {
+    const cOFFSET* entry = offsets_.Item(kKeys[key].Name);
+    if (entry == nullptr) return std::nullopt;
+    // Read back through a buffer of the registered type, so that the value
+    // converts exactly as a refresh would convert it.
+    cOFFSET written(link_);
+    written.SetDataType(entry->DataType());
+    written.Lenght = entry->TransferLength();
+    void* bytes = written.DataPtr();
+    if (bytes == nullptr || !link_.LinkPendingWrite(entry->Offset, written.TransferLength(), bytes))
+        return std::nullopt;
+    return written.Data().AsDouble();
+}
+
+double cMultiPanelLogic::Expected(Key key) const {
+    const std::optional<double> pending = Pending(key);
+    return pending ? *pending : Number(key);
+}
+
 // ---------------------------------------------------------------------------
 // Refresh
 
@@ -231,9 +255,12 @@ void cMultiPanelLogic::RefreshData() {
             return;
         }
         RefreshLamps();
-        airspeed_ = Number(kApIasVal);
-        verticalSpeed_ = RoundToInt(Number(kApVsVal));
-        course_ = RoundToInt(Number(CourseRadio() == 2 ? kNav2Crs : kNav1Crs));
+        // A value the knob wrote keeps showing until a refresh reads it
+        // back: a refresh from reads taken before the write would show the
+        // old value for a moment and let the next step start from it.
+        airspeed_ = Expected(kApIasVal);
+        verticalSpeed_ = RoundToInt(Expected(kApVsVal));
+        course_ = RoundToInt(Expected(CourseKey()));
         if (SpecialMode() == kSpecialModeNgx) RefreshNgxRows();
         else RefreshStandardRows();
         if (battery->Data().AsDouble() == 0 || avionics->Data().AsDouble() == 0) {
@@ -253,8 +280,8 @@ void cMultiPanelLogic::RefreshLamps() {
 }
 
 void cMultiPanelLogic::RefreshStandardRows() {
-    heading_ = RoundToInt(Number(kApHdgVal) * 360.0 / kUnitsPerTurn);
-    altitude_ = RoundToInt(Number(kApAltVal) * kFeetPerMetre / kUnitsPerMetre);
+    heading_ = HeadingDegrees(Expected(kApHdgVal));
+    altitude_ = AltitudeFeet(Expected(kApAltVal));
     std::string& upper = *upperRow_;
     std::string& lower = *lowerRow_;
     upper.clear();
@@ -458,33 +485,44 @@ void cMultiPanelLogic::Rotary(int direction, int speed) {
 }
 
 // Each step goes on from the value the last refresh read, or from the last
-// step when no refresh came in between.
+// step when no refresh came in between; a write on its way (of another Multi
+// Panel on the same autopilot, or sent after the refresh's reads were taken)
+// counts over both, so that no step is written twice and lost.
 void cMultiPanelLogic::RotaryStandard(int direction, int speed) {
     const int sign = direction == kUp ? 1 : -1;
+    auto from = [this](Key key, auto convert, auto copy) {
+        const std::optional<double> pending = Pending(key);
+        return pending ? convert(*pending) : copy;
+    };
+    const auto asIs = [](double v) { return v; };
+    const auto asInt = [](double v) { return RoundToInt(v); };
     switch (selector_) {
     case kAlt: {
-        const std::int32_t altitude = std::clamp(altitude_ + sign * 100 * speed, 0, kAltitudeMax);
+        const std::int32_t altitude =
+            std::clamp(from(kApAltVal, AltitudeFeet, altitude_) + sign * 100 * speed, 0, kAltitudeMax);
         if (WriteQueued(kApAltValOffset, 4, simlink::RoundHalfEven(altitude / kFeetPerMetre * kUnitsPerMetre)))
             altitude_ = altitude;
         break;
     }
     case kVs: {
-        const std::int32_t vs = std::clamp(verticalSpeed_ + sign * 100 * speed, -kVsLimit, kVsLimit);
+        const std::int32_t vs =
+            std::clamp(from(kApVsVal, asInt, verticalSpeed_) + sign * 100 * speed, -kVsLimit, kVsLimit);
         if (WriteQueued(kApVsValOffset, 2, vs)) verticalSpeed_ = vs;
         break;
     }
     case kIas: {
-        const double airspeed = std::clamp(std::round(airspeed_) + sign * speed, 0.0, 32767.0);
+        const double airspeed =
+            std::clamp(std::round(from(kApIasVal, asIs, airspeed_)) + sign * speed, 0.0, 32767.0);
         if (WriteQueued(kApIasValOffset, 2, airspeed)) airspeed_ = airspeed;
         break;
     }
     case kHdg: {
-        const std::int32_t heading = StepDegrees(heading_, sign * speed);
+        const std::int32_t heading = StepDegrees(from(kApHdgVal, HeadingDegrees, heading_), sign * speed);
         if (WriteQueued(kApHdgValOffset, 3, simlink::RoundHalfEven(heading / 360.0 * kUnitsPerTurn))) heading_ = heading;
         break;
     }
     case kCrs: {
-        const std::int32_t course = StepDegrees(course_, sign * speed);
+        const std::int32_t course = StepDegrees(from(CourseKey(), asInt, course_), sign * speed);
         if (WriteQueued(CourseRadio() == 2 ? kNav2CrsOffset : kNav1CrsOffset, 2, course)) course_ = course;
         break;
     }

@@ -148,6 +148,15 @@ private:
 
     std::uint8_t SpecialMode() const { return configuration_.SpecialMode; }
     double Number(Key key) const;
+    // The value of a registered offset that a write on its way will give it
+    // (this panel's or another's, not yet shown by a refresh); nothing when
+    // none is on its way.
+    std::optional<double> Pending(Key key) const;
+    // The registered value as the simulator will hold it: a write on its way,
+    // else what the last refresh read.
+    double Expected(Key key) const;
+    // The course the CRS position shows and sets.
+    Key CourseKey() const { return CourseRadio() == 2 ? kNav2Crs : kNav1Crs; }
     void Register();
     void ResetMaddog();
     void ApplyAccelerations();

@@ -25,6 +25,7 @@ public:
     std::array<uint8_t, 0x10000> table{};
     bool open = true;            // false: queueing fails with ResultNotOpen
     bool processFails = false;   // true: processing fails, destinations untouched
+    bool readsFail = false;      // true: reads are refused with ResultTimeout (an unanswered read)
     std::size_t capacity = 1000; // queued requests beyond this fail
     std::vector<Request> queue;      // the current batch
     std::vector<Request> processed;  // every request of every successful batch
@@ -32,6 +33,7 @@ public:
 
     bool LinkRead(int32_t offset, int32_t size, void* destination, int32_t& result) override {
         if (!Admit(offset, size, result)) return false;
+        if (readsFail) return Fail(result, ResultTimeout);
         queue.push_back(Request{false, offset, size, destination, {}});
         return Ok(result);
     }
@@ -59,6 +61,17 @@ public:
         }
         queue.clear();
         return Ok(result);
+    }
+
+    // The latest queued write of the offset and size: the table shows it
+    // once the batch is processed.
+    bool LinkPendingWrite(int32_t offset, int32_t size, void* destination) const override {
+        for (auto r = queue.rbegin(); r != queue.rend(); ++r) {
+            if (!r->write || r->offset != offset || r->size != size) continue;
+            std::memcpy(destination, r->bytes.data(), r->bytes.size());
+            return true;
+        }
+        return false;
     }
 
     void Put(int32_t offset, std::initializer_list<uint8_t> bytes) {

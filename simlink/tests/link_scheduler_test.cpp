@@ -265,6 +265,63 @@ TEST_F(SchedulerTest, RunningOutOfTriesIsReportedAndDropsWhatWaits) {
     EXPECT_EQ(worker.log.back(), "close");
 }
 
+// A value stepped by the user goes on from what was written last until the
+// reads show it: a poll exchange under way took its reads before the write,
+// so only the one after it clears the write.
+TEST_F(SchedulerTest, AWriteStaysPendingUntilAPollExchangeAfterItHasRead) {
+    auto pending = [&](int32_t offset) {
+        uint16_t v = 0;
+        return link.LinkPendingWrite(offset, 2, &v) ? int{v} : -1;
+    };
+    worker.hang = true;
+    EXPECT_EQ(Tick(), LinkAnswer::Pending);
+    EXPECT_TRUE(Write16(0x0330, 1, false));
+    EXPECT_TRUE(Write16(0x0330, 2, false));
+    EXPECT_TRUE(Write16(0x0332, 9, false));
+    EXPECT_EQ(pending(0x0330), 2) << "the latest write of the offset";
+    uint32_t wide = 0;
+    EXPECT_FALSE(link.LinkPendingWrite(0x0330, 4, &wide)) << "another size is another value";
+
+    worker.Release();  // the poll exchange that read before the writes
+    EXPECT_TRUE(link.TakeEvents().ticked);
+    EXPECT_EQ(pending(0x0330), 2) << "its reads do not show the writes";
+    worker.Release();  // the writes, sent right after it
+    EXPECT_FALSE(link.Busy());
+    EXPECT_EQ(worker.Get32(0x0330) & 0xFFFF, 2u);
+    EXPECT_EQ(pending(0x0330), 2) << "sent, but no read has shown it yet";
+
+    EXPECT_EQ(Tick(), LinkAnswer::Pending);
+    EXPECT_TRUE(Write16(0x0332, 10, false));
+    worker.Release();
+    EXPECT_TRUE(link.TakeEvents().ticked);
+    EXPECT_EQ(pending(0x0330), -1);
+    EXPECT_EQ(pending(0x0332), 10) << "written after that exchange was sent";
+    worker.Release();
+    EXPECT_FALSE(link.Busy());
+
+    // A poll exchange that fails shows nothing; one that reads well does.
+    worker.failWith = ResultDataRejected;
+    EXPECT_EQ(Tick(), LinkAnswer::Pending);
+    worker.Release();
+    link.TakeEvents();
+    EXPECT_EQ(pending(0x0332), 10);
+    worker.hang = false;
+    EXPECT_EQ(Tick(), LinkAnswer::Ok);
+    EXPECT_EQ(pending(0x0332), -1);
+
+    // Writes that never go (the link closed) are not pending either.
+    EXPECT_TRUE(Write16(0x0334, 5, false));
+    link.Close();
+    EXPECT_EQ(pending(0x0334), -1);
+
+    // Many offsets written within one exchange: the oldest gives way.
+    int32_t result = -1;
+    link.Open(result);
+    for (int i = 0; i < 40; ++i) EXPECT_TRUE(Write16(0x1000 + 2 * i, static_cast<uint16_t>(i), false));
+    EXPECT_EQ(pending(0x1000), -1);
+    EXPECT_EQ(pending(0x1000 + 2 * 39), 39);
+}
+
 TEST_F(SchedulerTest, ConnectionAttemptsRunInTheBackgroundAndShutdownAborts) {
     link.Close();
     worker.hang = true;

@@ -10,6 +10,7 @@
 #include <dbt.h>
 #include <tlhelp32.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -389,6 +390,41 @@ TEST_F(OrvexEndToEnd, CustomActionsReachTheSimulatorFromTheSwitchAndMultiPanels)
     ASSERT_TRUE(panels.Ok("knob 1 3 4"));
     EXPECT_TRUE(offsetIs(0x66C4, 2, 5)) << Number(standin->Get(0x66C4, 2));
     EXPECT_TRUE(messages.shown.empty());
+}
+
+// Two panels of a kind on one radio or autopilot, turned one right after the
+// other: Orvex handles both turns before any refresh reads the first one's
+// write back, and the second goes on from it instead of writing it again.
+TEST_F(OrvexEndToEnd, TwoPanelsOnOneRadioOrAutopilotTurnedTogetherBothCount) {
+    ASSERT_TRUE(standin->SetInt(0x07D4, 4, 1000 * 65536));
+    ASSERT_TRUE(standin->SetInt(0x311A, 2, 0x1800));
+    StartPanels("--radio 2 --multi 2");  // devices 1-2 Radio Panels, 3-4 Multi Panels
+    ASSERT_TRUE(StartApp());
+    ASSERT_TRUE(WaitConnected());
+    ASSERT_TRUE(PumpUntil([&] { return Displays(panels, 4).find("03281") != std::string::npos; }, 3000))
+        << Displays(panels, 4);
+    const auto feet = [&] { return std::lround(Number(standin->Get(0x07D4, 4)) / 65536.0 * 3.28084); };
+    for (int round = 1; round <= 3; ++round) {
+        ASSERT_TRUE(panels.Ok("knob 3 1"));
+        ASSERT_TRUE(panels.Ok("knob 4 1"));
+        EXPECT_TRUE(PumpUntil([&] { return feet() == 3281 + 200 * round; }, 3000)) << round << ": " << feet();
+        PumpFor(200);
+        EXPECT_EQ(feet(), 3281 + 200 * round);
+    }
+    for (int round = 1; round <= 3; ++round) {
+        ASSERT_TRUE(panels.Ok("turn 1 upper-inner 1"));
+        ASSERT_TRUE(panels.Ok("turn 2 upper-inner 1"));
+        // Two steps of 25 kHz a round, held as BCD to the 10 kHz: 118.05, 118.10, 118.15.
+        const int want = round == 1 ? 0x1805 : round == 2 ? 0x1810 : 0x1815;
+        EXPECT_TRUE(PumpUntil([&] { return Number(standin->Get(0x311A, 2)) == want; }, 3000))
+            << round << ": " << std::hex << Number(standin->Get(0x311A, 2));
+        PumpFor(200);
+    }
+    // Every panel shows what the simulator holds.
+    EXPECT_TRUE(PumpUntil([&] { return Displays(panels, 3).find("03881") != std::string::npos; }, 3000))
+        << Displays(panels, 3);
+    EXPECT_TRUE(PumpUntil([&] { return Displays(panels, 2).find("118.15") != std::string::npos; }, 3000))
+        << Displays(panels, 2);
 }
 
 // What a virtual BIP's tiles show, one letter a tile by rows ("G------- ...").

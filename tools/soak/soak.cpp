@@ -296,12 +296,20 @@ private:
     bool Input(int device, std::uint64_t waitMs = 3000, bool count = true) {
         std::function<bool()> acted;
         bool sent = false;
+        // The simulator's value the input should change, for the report of
+        // an input that was lost.
+        std::int32_t watched = 0;
+        std::vector<std::uint8_t> watchedBefore;
         if (device <= 2) {
             const std::vector<std::uint8_t> before = sim_.Get(0x311A, 2);
+            watched = 0x311A;
+            watchedBefore = before;
             sent = panels_.Ok("turn " + std::to_string(device) + " upper-inner 1");
             acted = [&, before] { return sim_.Get(0x311A, 2) != before; };
         } else if (device <= 4) {
             const std::vector<std::uint8_t> before = sim_.Get(0x07D4, 4);
+            watched = 0x07D4;
+            watchedBefore = before;
             // Both Multi Panels set the one autopilot altitude: always
             // turning up would hold it at the top of its range, where a
             // turn changes nothing. Turn towards the middle instead.
@@ -320,10 +328,29 @@ private:
         if (count) ++inputsSent_;
         const bool ok = sent && WaitFor(acted, waitMs);
         if (count && ok) ++inputsActed_;
-        if (count && !ok)
-            std::printf("soak: input on device %d was not acted on (%s)\n", device,
-                        panels_.Command("stats " + std::to_string(device)).c_str());
+        if (count && !ok) {
+            std::string values;
+            if (watched != 0) {
+                char line[64];
+                std::snprintf(line, sizeof line, "; offset %04X was %s, is %s", watched, HexBytes(watchedBefore).c_str(),
+                              HexBytes(sim_.Get(watched, static_cast<int>(watchedBefore.size()))).c_str());
+                values = line;
+            }
+            std::printf("soak: input on device %d was not acted on, %llu ms after the last fault ended (%s%s)\n",
+                        device, static_cast<unsigned long long>(Now() - lastFaultEnd_),
+                        panels_.Command("stats " + std::to_string(device)).c_str(), values.c_str());
+        }
         return ok;
+    }
+
+    static std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
+        std::string out;
+        char two[3];
+        for (std::uint8_t b : bytes) {
+            std::snprintf(two, sizeof two, "%02X", b);
+            out += two;
+        }
+        return out.empty() ? "-" : out;
     }
 
     // The autopilot altitude (metres * 65536) above 50,000 ft.
@@ -396,7 +423,9 @@ private:
             Sleep(6000);
             break;
         }
-        // Every input panel works after the fault.
+        lastFaultEnd_ = Now();
+        // Every input panel works after the fault, each tried right after
+        // the one before (as two panels turned together).
         for (int d = 1; d <= kInputDevices && ok; ++d) ok = Input(d, 5000);
         afterLastFault_ = Measure(orvex_.get()).privateBytes;
         growth_[static_cast<std::size_t>(kind)] += static_cast<double>(afterLastFault_) - static_cast<double>(before);
@@ -494,6 +523,7 @@ private:
     std::mt19937 rng_{17};
     bool beacon_[2] = {false, false};
     int faultIndex_ = 0;
+    std::uint64_t lastFaultEnd_ = 0;
     int faultsSurvived_ = 0;
     int failures_ = 0;
     int inputsSent_ = 0;

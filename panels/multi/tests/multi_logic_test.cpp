@@ -229,6 +229,52 @@ TEST_F(LogicFixture, StandardAltitudeAndVerticalSpeedStepsAndLimits) {
     EXPECT_EQ(Writes().back(), (std::pair<std::int32_t, std::int32_t>{0x07F2, -9900}));
 }
 
+// Two Multi Panels on one autopilot turned before a refresh has read the
+// first one's write back (the window busy elsewhere, or a refresh from reads
+// taken before the write): every step counts, and the rows never fall back
+// to the old value for a moment.
+TEST_F(LogicFixture, StepsNotYetReadBackCountForEveryPanel) {
+    Start();
+    RecordingControl control2;
+    cMultiPanelLogic second{state, offsets, link, target, wait, config, control2};
+    second.PanelIndex = 2;
+    second.StartUp();
+    const auto feet = [&] { return std::lround(Get32(0x07D4) * 3.28084 / 65536); };
+    Put32(0x07D4, static_cast<std::int32_t>(std::lround(10000 / 3.28084 * 65536)));
+    Put16(0x07CC, static_cast<std::int32_t>(std::lround(359 * 65536.0 / 360)));
+    Select(kAlt);
+    second.SelectorChange(kAlt, second.Selector());
+    Tick();
+    second.RefreshData();
+
+    logic.Rotary(kUp, 1);
+    second.Rotary(kUp, 1);
+    logic.Rotary(kUp, 2);
+    Tick();
+    second.RefreshData();
+    EXPECT_EQ(feet(), 10400);
+    EXPECT_EQ(control.upper, "10400");
+    EXPECT_EQ(control2.upper, "10400");
+
+    // A refresh whose reads came before the write shows the write.
+    logic.Rotary(kUp, 1);
+    logic.RefreshData();
+    EXPECT_EQ(control.upper, "10500");
+    logic.Rotary(kUp, 1);
+    Tick();
+    EXPECT_EQ(feet(), 10600);
+
+    // Degrees convert the same way back: the heading wraps once, not twice.
+    Select(kHdg);
+    second.SelectorChange(kHdg, second.Selector());
+    Tick();
+    second.RefreshData();
+    logic.Rotary(kUp, 1);
+    second.Rotary(kUp, 1);
+    Tick();
+    EXPECT_EQ(std::lround(static_cast<std::uint16_t>(Get16(0x07CC)) * 360.0 / 65536), 1);
+}
+
 TEST_F(LogicFixture, StandardSpeedHeadingAndCourseSteps) {
     Start();
     Select(kIas);

@@ -180,6 +180,24 @@ TEST_F(LogicFixture, ATuneStepsFromTheFrequencyTheSimulatorHoldsNow) {
     EXPECT_EQ(BcdAt(0x3120), 1095);
 }
 
+// A frequency written but not yet read back (another Radio Panel's, sent
+// after the last refresh's reads were taken) is what the display shows and,
+// when the simulator does not answer the read, what the next step starts from.
+TEST_F(LogicFixture, AFrequencyOnItsWayCountsUntilItIsReadBack) {
+    Start();
+    Bcd(0x311A, 1802); // 118.025
+    Tick();
+    const std::uint16_t onItsWay = 0x1805; // 118.05, queued by another panel
+    std::int32_t r = 0;
+    ASSERT_TRUE(link.LinkWrite(0x311A, 2, &onItsWay, r));
+    logic.RefreshData();
+    EXPECT_EQ(control.shown[1], "118.05");
+
+    link.readsFail = true;
+    Turn(kInnerRing, kUp);
+    EXPECT_EQ(BcdAt(0x311A), 1807) << "stepped from the write, not from 118.025";
+}
+
 TEST_F(LogicFixture, NavTuningAndTheMd80Mode) {
     Start();
     logic.SelectorChange(2, kNav1, kCom1);
