@@ -242,10 +242,14 @@ TEST_F(LogicFixture, StepsNotYetReadBackCountForEveryPanel) {
     const auto feet = [&] { return std::lround(Get32(0x07D4) * 3.28084 / 65536); };
     Put32(0x07D4, static_cast<std::int32_t>(std::lround(10000 / 3.28084 * 65536)));
     Put16(0x07CC, static_cast<std::int32_t>(std::lround(359 * 65536.0 / 360)));
-    Select(kAlt);
-    second.SelectorChange(kAlt, second.Selector());
-    Tick();
-    second.RefreshData();
+    // Both panels on one position, both refreshed from the simulator.
+    const auto selectBoth = [&](int position) {
+        Select(position);
+        second.SelectorChange(position, second.Selector());
+        Tick();
+        second.RefreshData();
+    };
+    selectBoth(kAlt);
 
     logic.Rotary(kUp, 1);
     second.Rotary(kUp, 1);
@@ -265,10 +269,7 @@ TEST_F(LogicFixture, StepsNotYetReadBackCountForEveryPanel) {
     EXPECT_EQ(feet(), 10600);
 
     // Degrees convert the same way back: the heading wraps once, not twice.
-    Select(kHdg);
-    second.SelectorChange(kHdg, second.Selector());
-    Tick();
-    second.RefreshData();
+    selectBoth(kHdg);
     logic.Rotary(kUp, 1);
     second.Rotary(kUp, 1);
     Tick();
