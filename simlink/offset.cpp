@@ -322,6 +322,11 @@ void cOFFSET::DirectRead(bool Immediate) {
     if (QueueRead(dwResult) && Immediate) link_->LinkProcess(dwResult);
 }
 
+bool cOFFSET::ReadPendingWrite() {
+    void* ptr = DataPtr();
+    return ptr != nullptr && link_->LinkPendingWrite(Offset, TransferLength(), ptr);
+}
+
 void cOFFSET::DirectWrite(bool Immediate) {
     const void* ptr = DataPtr();
     if (ptr == nullptr) {

@@ -187,6 +187,11 @@ public:
     void DirectWrite(bool Immediate);
     void DirectRead(bool Immediate);
 
+    // Fills the storage with a write to this offset of the transfer length
+    // that is still on its way to the simulator (see
+    // ILink::LinkPendingWrite); false, storage unchanged, when there is none.
+    bool ReadPendingWrite();
+
     // Queues a read of this offset without touching dwResult (the poll loop's
     // form). Returns the link's answer.
     bool QueueRead(int32_t& result);

@@ -226,11 +226,10 @@ std::optional<double> cMultiPanelLogic::Pending(Key key) const {
     // Read back through a buffer of the registered type, so that the value
     // converts exactly as a refresh would convert it.
     cOFFSET written(link_);
+    written.Offset = entry->Offset;
     written.SetDataType(entry->DataType());
     written.Lenght = entry->TransferLength();
-    void* bytes = written.DataPtr();
-    if (bytes == nullptr || !link_.LinkPendingWrite(entry->Offset, written.TransferLength(), bytes))
-        return std::nullopt;
+    if (!written.ReadPendingWrite()) return std::nullopt;
     return written.Data().AsDouble();
 }
 

@@ -213,9 +213,9 @@ void cRadioPanelLogic::RefreshRadio(int selector, int radio) {
     // A frequency written and not yet read back keeps showing: a refresh
     // from reads taken before the write would show the old one for a moment.
     cOFFSET written(link_);
+    written.Offset = standby.Offset;
     written.SetDataType(3);
-    const bool pending = link_.LinkPendingWrite(standby.Offset, written.TransferLength(), written.DataPtr());
-    radioValue_[radio] = (pending ? written : standby).GetFreq();
+    radioValue_[radio] = (written.ReadPendingWrite() ? written : standby).GetFreq();
     AppendSingle(activeText, active.GetFreq(), "0.00");
     AppendSingle(standbyText, radioValue_[radio], "0.00");
     if (radio <= kCom2) radioValue_[radio] = simlink::ExpandComFrequency(radioValue_[radio]);
@@ -530,9 +530,7 @@ void cRadioPanelLogic::ReadStandbyNow(int radio) {
     buffer.DirectRead(true);
     // Without an answer a write still on its way (of this panel or another)
     // serves, else the copy of the last refresh.
-    if (buffer.dwResult != simlink::ResultOk &&
-        !link_.LinkPendingWrite(buffer.Offset, buffer.TransferLength(), buffer.DataPtr()))
-        return;
+    if (buffer.dwResult != simlink::ResultOk && !buffer.ReadPendingWrite()) return;
     const float standby = buffer.GetFreq();
     radioValue_[radio] = radio <= kCom2 ? simlink::ExpandComFrequency(standby) : standby;
 }
